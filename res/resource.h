@@ -1,0 +1,6 @@
+// Resource identifiers shared by the resource script and the program.
+#pragma once
+#define IDI_VEKCHAT 1
+#define IDI_TYPE0 10
+#define IDI_TYPE1 11
+#define IDI_TYPE2 12

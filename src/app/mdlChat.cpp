@@ -1,0 +1,65 @@
+#include "app/mdlChat.h"
+
+#include "app/frmChat.h"
+#include "core/shell_rules.h"
+#include "win/handles.h"
+
+namespace mdlChat {
+
+std::string LogFile = "?";
+bool AutostartLog = false;
+
+std::string GetSetting(const char* key, const std::string& def) {
+    DWORD bytes = 0;
+    LSTATUS st = ::RegGetValueA(HKEY_CURRENT_USER, SettingsKey, key, RRF_RT_REG_SZ, nullptr, nullptr, &bytes);
+    if (st != ERROR_SUCCESS || bytes == 0) return def;
+    // The value may change between the two calls; try again a few times.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        std::string buf(bytes, '\0');
+        st = ::RegGetValueA(HKEY_CURRENT_USER, SettingsKey, key, RRF_RT_REG_SZ, nullptr, buf.data(), &bytes);
+        if (st == ERROR_SUCCESS) {
+            buf.resize(bytes);
+            size_t nul = buf.find('\0');
+            if (nul != std::string::npos) buf.resize(nul);
+            return buf;
+        }
+        if (st != ERROR_MORE_DATA) break;
+    }
+    return def;
+}
+
+bool SaveSetting(const char* key, const std::string& value) {
+    HKEY raw = nullptr;
+    if (::RegCreateKeyExA(HKEY_CURRENT_USER, SettingsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &raw,
+                          nullptr) != ERROR_SUCCESS)
+        return false;
+    vek::win::UniqueKey k(raw);
+    return ::RegSetValueExA(k.get(), key, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                            static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
+}
+
+namespace {
+bool ReadBool(const char* key, bool def) {
+    return vek::ParseStoredBool(GetSetting(key, vek::StoredBool(def))).value_or(def);
+}
+}  // namespace
+
+void LoadSettings() {
+    if (!ReadBool("Run Before", false)) {
+        SaveSetting("Run Before", "True");
+        SaveSetting("Log", "?");
+        SaveSetting("Autostart Log", "False");
+    }
+    LogFile = GetSetting("Log", "?");
+    if (LogFile.empty()) LogFile = "?";
+    AutostartLog = ReadBool("Autostart Log", false);
+}
+
+int Main(HINSTANCE instance, int showCmd) {
+    LoadSettings();
+    frmChat form;
+    if (!form.Create(instance, showCmd)) return 1;
+    return form.RunMessageLoop();
+}
+
+}  // namespace mdlChat

@@ -1,0 +1,94 @@
+#include "win/richedit.h"
+
+#include <richedit.h>
+
+#include "win/handles.h"
+#include "win/text.h"
+
+namespace vek::win {
+
+const wchar_t* RichEditClass() {
+    // Kept loaded for the life of the process: every RichEdit lives in it.
+    static const HMODULE lib = ::LoadLibraryW(L"Msftedit.dll");
+    (void)lib;
+    return MSFTEDIT_CLASS;
+}
+
+int CharCount(HWND re) {
+    GETTEXTLENGTHEX q{GTL_NUMCHARS | GTL_PRECISE, 1200};
+    LRESULT n = ::SendMessageW(re, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&q), 0);
+    return n > 0 ? static_cast<int>(n) : 0;
+}
+
+Selection GetSel(HWND re) {
+    CHARRANGE cr{};
+    ::SendMessageW(re, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&cr));
+    return {static_cast<int>(cr.cpMin), static_cast<int>(cr.cpMax)};
+}
+
+void SetSel(HWND re, int start, int end) {
+    CHARRANGE cr{start, end};
+    ::SendMessageW(re, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&cr));
+}
+
+std::optional<Color> GetSelColor(HWND re) {
+    CHARFORMAT2W cf{};
+    cf.cbSize = sizeof cf;
+    cf.dwMask = CFM_COLOR;
+    ::SendMessageW(re, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+    if (!(cf.dwMask & CFM_COLOR)) return std::nullopt;
+    if (cf.dwEffects & CFE_AUTOCOLOR) return static_cast<Color>(::GetSysColor(COLOR_WINDOWTEXT));
+    return static_cast<Color>(cf.crTextColor);
+}
+
+void SetSelColor(HWND re, Color c) {
+    CHARFORMAT2W cf{};
+    cf.cbSize = sizeof cf;
+    cf.dwMask = CFM_COLOR;
+    cf.dwEffects = 0;
+    cf.crTextColor = static_cast<COLORREF>(c);
+    ::SendMessageW(re, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+}
+
+std::string GetAllText(HWND re) {
+    int n = CharCount(re);
+    std::wstring buf(static_cast<size_t>(n) + 1, L'\0');
+    GETTEXTEX gt{};
+    gt.cb = static_cast<DWORD>(buf.size() * sizeof(wchar_t));
+    gt.flags = GT_DEFAULT;
+    gt.codepage = 1200;
+    LRESULT got = ::SendMessageW(re, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&gt),
+                                 reinterpret_cast<LPARAM>(buf.data()));
+    buf.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    return ToAnsi(buf);
+}
+
+std::string GetSelText(HWND re) {
+    Selection s = GetSel(re);
+    if (s.length() <= 0) return {};
+    std::wstring buf(static_cast<size_t>(s.length()) + 1, L'\0');
+    GETTEXTEX gt{};
+    gt.cb = static_cast<DWORD>(buf.size() * sizeof(wchar_t));
+    gt.flags = GT_SELECTION;
+    gt.codepage = 1200;
+    LRESULT got = ::SendMessageW(re, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&gt),
+                                 reinterpret_cast<LPARAM>(buf.data()));
+    buf.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    return ToAnsi(buf);
+}
+
+void ReplaceSel(HWND re, std::string_view text, bool canUndo) {
+    std::wstring w = ToWide(text);
+    ::SendMessageW(re, EM_REPLACESEL, canUndo ? TRUE : FALSE, reinterpret_cast<LPARAM>(w.c_str()));
+}
+
+std::optional<Color> CharColor(HWND re, int i) {
+    if (i < 0 || i >= CharCount(re)) return std::nullopt;
+    Selection keep = GetSel(re);
+    SetSel(re, i, i + 1);
+    std::optional<Color> c = GetSelColor(re);
+    SetSel(re, keep.start, keep.end);
+    return c;
+}
+
+}  // namespace vek::win

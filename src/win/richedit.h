@@ -1,0 +1,35 @@
+// Small helpers over a Msftedit RichEdit (RICHEDIT50W). Positions count the
+// control's own characters (a line break is one character). Text is ANSI at
+// this interface. None of these owns the window.
+#pragma once
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/palette.h"
+
+namespace vek::win {
+
+// Loads Msftedit.dll once for the process; the class name to create.
+const wchar_t* RichEditClass();
+
+int CharCount(HWND re);                          // EM_GETTEXTLENGTHEX, GTL_NUMCHARS
+struct Selection { int start = 0; int end = 0; int length() const { return end - start; } };
+Selection GetSel(HWND re);
+void SetSel(HWND re, int start, int end);         // end -1: to the end of the text
+
+// Colour of the selection, or with nothing selected the colour the next
+// inserted character takes; nullopt when the selection has several colours.
+std::optional<Color> GetSelColor(HWND re);
+void SetSelColor(HWND re, Color c);
+
+std::string GetAllText(HWND re);                  // the whole text, line breaks as CR
+std::string GetSelText(HWND re);
+void ReplaceSel(HWND re, std::string_view text, bool canUndo = true);
+
+// Colour of the character at position i (0-based); nullopt past the end.
+std::optional<Color> CharColor(HWND re, int i);
+
+}  // namespace vek::win

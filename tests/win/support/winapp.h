@@ -1,0 +1,68 @@
+// Support for tests that drive the real window under Wine.
+#pragma once
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/frmChat.h"
+#include "core/palette.h"
+
+namespace vektest {
+
+// Removes the program's settings key (HKCU\Software\Vek Chat) entirely.
+void ClearSettings();
+// Writes a setting directly (a string value), bypassing the program.
+void PutSetting(const char* key, const std::string& value);
+// Reads a setting directly; nullopt-like "" with found=false when absent.
+std::string ReadSetting(const char* key, bool* found = nullptr);
+
+// Dispatches queued messages through the form's own pre-translation, for
+// `ms` milliseconds, or until `done` holds.
+void Pump(frmChat& form, int ms);
+bool PumpUntil(frmChat& form, const std::function<bool()>& done, int timeoutMs = 5000);
+// Dispatches what is queued now (no waiting).
+void PumpPending(frmChat* form = nullptr);
+
+// A form made the way start-up makes it: settings read, window created.
+std::unique_ptr<frmChat> MakeForm();
+
+// A fresh folder under the temp folder, removed with its files at the end.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& path() const { return path_; }
+    std::string file(const std::string& name) const { return path_ + "\\" + name; }
+
+private:
+    std::string path_;
+};
+
+// Appends bytes to a file the way the game does (shared for read, write and
+// delete; created when missing).
+void AppendBytes(const std::string& path, const std::string& bytes);
+void WriteBytes(const std::string& path, const std::string& bytes);  // replaces the content
+
+// A RichEdit's content, character by character, with colours.
+struct ColoredChar {
+    char ch;
+    vek::Color color;
+};
+std::vector<ColoredChar> ReadColored(HWND richEdit);
+std::string ReadText(HWND richEdit);  // line breaks as CR
+
+// Keyboard input as the message queue would deliver it: posts WM_KEYDOWN /
+// WM_CHAR / WM_KEYUP to the focused control and pumps them through the form.
+void TypeChars(frmChat& form, HWND target, const std::string& text);
+void PressKey(frmChat& form, HWND target, int vk, bool shift = false, bool ctrl = false, bool alt = false);
+
+// The path of a program built beside the tests (fakegame.exe, vekchat.exe).
+std::string BuiltProgram(const std::string& name);
+
+}  // namespace vektest

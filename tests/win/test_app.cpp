@@ -1,0 +1,207 @@
+// ctest-lock: registry
+// The main window on the real Win32 controls: start-up from the settings,
+// the state at creation, autostart, unload, layout.
+#include <gtest/gtest.h>
+#include <richedit.h>
+
+#include "app/mdlChat.h"
+#include "core/shell_rules.h"
+#include "support/winapp.h"
+#include "win/text.h"
+
+using namespace vektest;
+
+namespace {
+
+std::string MenuText(HMENU menu, UINT id) {
+    wchar_t buf[512] = {};
+    GetMenuStringW(menu, id, buf, 512, MF_BYCOMMAND);
+    return vek::win::ToAnsi(buf);
+}
+
+bool Enabled(HMENU menu, UINT id) {
+    return !(GetMenuState(menu, id, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED));
+}
+
+RECT ChildRectTwips(frmChat& f, HWND child) {
+    RECT r{};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, f.hWnd(), reinterpret_cast<POINT*>(&r), 2);
+    int d = f.Dpi();
+    return {vek::PixelsToTwips(r.left, d), vek::PixelsToTwips(r.top, d), vek::PixelsToTwips(r.right - r.left, d),
+            vek::PixelsToTwips(r.bottom - r.top, d)};
+}
+
+class AppTest : public ::testing::Test {
+protected:
+    void SetUp() override { ClearSettings(); }
+    void TearDown() override { ClearSettings(); }
+};
+
+TEST_F(AppTest, FirstRunWritesDefaultsAndOpensIdle) {
+    auto f = MakeForm();
+    ASSERT_TRUE(f);
+    EXPECT_EQ(ReadSetting("Run Before"), "True");
+    EXPECT_EQ(ReadSetting("Log"), "?");
+    EXPECT_EQ(ReadSetting("Autostart Log"), "False");
+    EXPECT_EQ(mdlChat::LogFile, "?");
+
+    char caption[256];
+    GetWindowTextA(f->hWnd(), caption, sizeof caption);
+    EXPECT_STREQ(caption, "Vek Chat v0.8 - By Orrin");
+    EXPECT_EQ(MenuText(f->mnuFile, IDM_FILE_CHANGELOG), "&Change Log - (none)\tCtrl+O");
+
+    EXPECT_TRUE(IsWindowVisible(f->hWnd()));
+    EXPECT_FALSE(f->Logging);
+    EXPECT_FALSE(f->IsAutostartChecked());
+    EXPECT_FALSE(f->IsEditMenuEnabled());
+    EXPECT_TRUE(Enabled(f->mnuLog, IDM_LOG_START));
+    EXPECT_FALSE(Enabled(f->mnuLog, IDM_LOG_STOP));
+    for (HWND h : {f->rtfChatText, f->rtfMessage, f->cmdMessageType, f->txtPageTo})
+        EXPECT_FALSE(IsWindowEnabled(h));
+    EXPECT_TRUE(IsWindowVisible(f->rtfChatText));
+    EXPECT_TRUE(IsWindowVisible(f->rtfMessage));
+    EXPECT_FALSE(IsWindowVisible(f->txtPageTo));
+
+    // The display never stops taking text: its limit is raised, as Windows
+    // would otherwise cut insertions at 32,767 characters.
+    EXPECT_GT(SendMessageW(f->rtfChatText, EM_GETLIMITTEXT, 0, 0), 1 << 30);
+
+    // Creation layout: the client area is 4440 x 3375 twips.
+    RECT client;
+    GetClientRect(f->hWnd(), &client);
+    EXPECT_NEAR(vek::PixelsToTwips(client.right, f->Dpi()), 4440, 15);
+    EXPECT_NEAR(vek::PixelsToTwips(client.bottom, f->Dpi()), 3375, 15);
+    RECT chat = ChildRectTwips(*f, f->rtfChatText);
+    EXPECT_NEAR(chat.right, 4455, 15);   // width
+    EXPECT_NEAR(chat.bottom, 3015, 15);  // height
+    RECT msg = ChildRectTwips(*f, f->rtfMessage);
+    EXPECT_NEAR(msg.left, 360, 15);
+    EXPECT_NEAR(msg.top, 3000, 15);
+    EXPECT_NEAR(msg.right, 4095, 15);
+}
+
+TEST_F(AppTest, StoredSettingsAreReadAndFirstRunBranchOverwrites) {
+    PutSetting("Run Before", "True");
+    PutSetting("Log", "C:\\games\\R&D chat.txt");
+    PutSetting("Autostart Log", "false");
+    auto f = MakeForm();
+    ASSERT_TRUE(f);
+    EXPECT_EQ(mdlChat::LogFile, "C:\\games\\R&D chat.txt");
+    EXPECT_FALSE(mdlChat::AutostartLog);
+    // The ampersand is shown, not taken as an access key.
+    EXPECT_EQ(MenuText(f->mnuFile, IDM_FILE_CHANGELOG), "&Change Log - (C:\\games\\R&&D chat.txt)\tCtrl+O");
+    f.reset();
+
+    ClearSettings();
+    PutSetting("Run Before", "False");
+    PutSetting("Log", "C:\\x.txt");
+    PutSetting("Autostart Log", "True");
+    f = MakeForm();
+    EXPECT_EQ(mdlChat::LogFile, "?");
+    EXPECT_FALSE(mdlChat::AutostartLog);
+    EXPECT_FALSE(f->Logging);
+}
+
+TEST_F(AppTest, AutostartFollowsAfterShowingAndChecksTheMenu) {
+    PutSetting("Run Before", "True");
+    PutSetting("Autostart Log", "True");
+    auto f = MakeForm();
+    ASSERT_TRUE(f);
+    EXPECT_TRUE(f->IsAutostartChecked());
+    EXPECT_TRUE(f->Logging);
+    EXPECT_TRUE(IsWindowVisible(f->hWnd()));
+    EXPECT_TRUE(f->IsEditMenuEnabled());
+    EXPECT_FALSE(Enabled(f->mnuLog, IDM_LOG_START));
+    EXPECT_TRUE(Enabled(f->mnuLog, IDM_LOG_STOP));
+    for (HWND h : {f->rtfChatText, f->rtfMessage, f->cmdMessageType, f->txtPageTo})
+        EXPECT_TRUE(IsWindowEnabled(h));
+    EXPECT_FALSE(IsWindowVisible(f->txtPageTo));  // only for pages
+
+    // Autostart only changes what unload saves.
+    f->mnuLogAutostart_Click();
+    EXPECT_FALSE(f->IsAutostartChecked());
+    EXPECT_TRUE(f->Logging);
+}
+
+TEST_F(AppTest, UnloadSavesLogAndAutostartButNotRunBefore) {
+    PutSetting("Run Before", "1");  // a number counts as a Boolean
+    PutSetting("Log", "C:\\a.txt");
+    auto f = MakeForm();
+    ASSERT_TRUE(f);
+    mdlChat::LogFile = "C:\\chosen.txt";
+    f->mnuLogAutostart_Click();
+    f->mnuFileExit_Click();
+    EXPECT_FALSE(f->IsAlive());
+    EXPECT_EQ(ReadSetting("Log"), "C:\\chosen.txt");
+    EXPECT_EQ(ReadSetting("Autostart Log"), "True");
+    EXPECT_EQ(ReadSetting("Run Before"), "1");
+
+    // Closing by the close button takes the same road.
+    f = MakeForm();
+    SendMessageW(f->hWnd(), WM_CLOSE, 0, 0);
+    EXPECT_FALSE(f->IsAlive());
+    EXPECT_EQ(ReadSetting("Autostart Log"), "True");
+}
+
+TEST_F(AppTest, GarbageSettingsNeverStopStartUp) {
+    const std::string huge(100000, 'x');
+    PutSetting("Run Before", huge);
+    auto f = MakeForm();
+    ASSERT_TRUE(f);
+    EXPECT_EQ(ReadSetting("Run Before"), "True");  // not a Boolean: treated as absent (first run)
+    f.reset();
+
+    // Values of the wrong type and binary junk read as absent.
+    HKEY k;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, mdlChat::SettingsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k,
+                              nullptr),
+              ERROR_SUCCESS);
+    const BYTE junk[] = {0xFF, 0x00, 0x13, 0x80};
+    RegSetValueExA(k, "Run Before", 0, REG_BINARY, junk, sizeof junk);
+    DWORD one = 1;
+    RegSetValueExA(k, "Log", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof one);
+    RegSetValueExA(k, "Autostart Log", 0, REG_SZ, reinterpret_cast<const BYTE*>("maybe"), 6);
+    RegCloseKey(k);
+    f = MakeForm();
+    ASSERT_TRUE(f);
+    EXPECT_EQ(mdlChat::LogFile, "?");
+    EXPECT_FALSE(f->Logging);
+}
+
+TEST_F(AppTest, ResizeFollowsTheClientAreaAndMinimiseLeavesIt) {
+    auto f = MakeForm();
+    ASSERT_TRUE(f);
+    SetWindowPos(f->hWnd(), nullptr, 0, 0, 700, 500, SWP_NOMOVE | SWP_NOZORDER);
+    PumpPending(f.get());
+    RECT client;
+    GetClientRect(f->hWnd(), &client);
+    const int d = f->Dpi();
+    const int w = vek::PixelsToTwips(client.right, d), h = vek::PixelsToTwips(client.bottom, d);
+    RECT chat = ChildRectTwips(*f, f->rtfChatText);
+    EXPECT_NEAR(chat.right, w + 15, 15);
+    EXPECT_NEAR(chat.bottom, h - 360, 15);
+    RECT msg = ChildRectTwips(*f, f->rtfMessage);
+    EXPECT_NEAR(msg.top, h - 375, 15);
+    EXPECT_NEAR(msg.right, w + 15 - 360, 15);
+    RECT btn = ChildRectTwips(*f, f->cmdMessageType);
+    EXPECT_NEAR(btn.top, h - 390, 15);
+    EXPECT_NEAR(btn.left, 0, 15);
+
+    ShowWindow(f->hWnd(), SW_MINIMIZE);
+    PumpPending(f.get());
+    RECT chatAfter = ChildRectTwips(*f, f->rtfChatText);
+    EXPECT_EQ(chatAfter.right, chat.right);
+    EXPECT_EQ(chatAfter.bottom, chat.bottom);
+
+    // Dragged to the smallest size: nothing goes negative, nothing fails.
+    ShowWindow(f->hWnd(), SW_RESTORE);
+    SetWindowPos(f->hWnd(), nullptr, 0, 0, 1, 1, SWP_NOMOVE | SWP_NOZORDER);
+    PumpPending(f.get());
+    RECT tiny = ChildRectTwips(*f, f->rtfChatText);
+    EXPECT_GE(tiny.right, 0);
+    EXPECT_GE(tiny.bottom, 0);
+    EXPECT_TRUE(f->IsAlive());
+}
+
+}  // namespace
