@@ -64,6 +64,8 @@ public:
     void AppendData(const std::string& line);
     // The markup text of a rich text box's coloured content.
     std::string FormatVek(HWND box);
+    // The sending sequence run by Enter in the composer.
+    void SendComposedMessage();
 
     // ---- Event handlers
     void Form_Load();

@@ -5,6 +5,7 @@
 void frmChat::cmdMessageType_Click() {}
 void frmChat::cmdMessageType_GotFocus() {}
 void frmChat::cmdMessageType_MouseUp() {}
+void frmChat::SendComposedMessage() {}
 void frmChat::txtPageTo_KeyPress(int& KeyAscii) { (void)KeyAscii; }
 
 size_t mdlChat::SendToGame(const std::string& text) { (void)text; return 0; }
