@@ -1,0 +1,81 @@
+#include "core/message.h"
+
+#include <algorithm>
+
+namespace vek {
+
+int NextMessageType(int type) {
+    if (type < 0 || type >= kMessageKinds) type = kNormal;
+    return (type + 1) % kMessageKinds;
+}
+
+const char* MessageTypeTooltip(int type) {
+    switch (type) {
+        case kChat: return "Chat Mode";
+        case kPage: return "Page Mode";
+        default: return "Normal Mode";
+    }
+}
+
+int ComposerLeft(int type, int pageToWidthTwips) {
+    return type == kPage ? pageToWidthTwips + 345 : 360;
+}
+
+std::string MessagePrefix(int type, std::string_view pageTo) {
+    switch (type) {
+        case kChat: return ";";
+        case kPage: {
+            std::string p;
+            p.reserve(pageTo.size() + 4);
+            p += "/\"";
+            p += pageTo;
+            p += "\" ";
+            return p;
+        }
+        default: return {};
+    }
+}
+
+std::string OutgoingText(int type, std::string_view pageTo, std::string_view markup) {
+    std::string out = MessagePrefix(type, pageTo);
+    out.reserve(out.size() + markup.size() + 1);
+    out += markup;
+    out += '\r';
+    return out;
+}
+
+std::string PageToFiltered(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text)
+        if (IsPageToChar(c)) out += c;
+    return out;
+}
+
+std::string DialogFilter(std::string_view filter) {
+    std::string out(filter);
+    if (out.empty() || out.back() != '|') out += '|';
+    std::replace(out.begin(), out.end(), '|', '\0');
+    return out;
+}
+
+bool IsCurDirMarker(std::string_view initialDir) {
+    constexpr std::string_view kMarker = "[use curdir]";
+    if (initialDir.size() != kMarker.size()) return false;
+    for (size_t i = 0; i < kMarker.size(); ++i) {
+        char c = initialDir[i];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c != kMarker[i]) return false;
+    }
+    return true;
+}
+
+std::string DialogResultPath(std::string_view buffer) {
+    const size_t first = buffer.find_first_not_of(' ');
+    if (first == std::string_view::npos) return {};
+    const size_t last = buffer.find_last_not_of(' ');
+    std::string_view text = buffer.substr(first, last - first + 1);
+    return std::string(text.substr(0, text.find('\0')));
+}
+
+}  // namespace vek
