@@ -383,6 +383,10 @@ LRESULT frmChat::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
                 if (HIWORD(wp) == BN_CLICKED) cmdMessageType_Click();
                 return 0;
             }
+            if (reinterpret_cast<HWND>(lp) == txtPageTo && txtPageTo) {
+                if (HIWORD(wp) == EN_CHANGE) txtPageTo_Change();
+                return 0;
+            }
             if (lp == 0) OnCommand(LOWORD(wp));
             return 0;
         case WM_NOTIFY: {

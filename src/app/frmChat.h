@@ -91,6 +91,7 @@ public:
     void cmdMessageType_GotFocus();
     void cmdMessageType_MouseUp();
     void txtPageTo_KeyPress(int& KeyAscii);
+    void txtPageTo_Change();  // after any change of its text (paste, undo, ...)
     void tmrFollow_Timer();  // one pass of the follower
 
     // ---- Controls (children are owned by the window and die with it)
