@@ -80,6 +80,7 @@ frmChat::~frmChat() {
 
 bool frmChat::Create(HINSTANCE instance, int showCmd) {
     instance_ = instance;
+    DisplayRtf.SetOptions({static_cast<int>(::GetACP())});
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES};
     ::InitCommonControlsEx(&icc);
     RichEditClass();

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/chat_display.h"
 #include "core/follower.h"
 #include "core/palette.h"
 #include "win/handles.h"
@@ -122,6 +123,11 @@ public:
     // ---- Follower (see src/log/)
     vek::FollowState Follow;
     vek::win::UniqueChangeNotify FollowWake;  // folder change hint, may be empty
+    std::string FollowBuffer;                 // one block of the log, reused
+    vek::ChatRtf DisplayRtf;                  // the lines of one pass, as RTF
+    // Puts what DisplayRtf holds at the end of the chat display in one
+    // insertion, keeping the player's caret, selection and view.
+    void WriteDisplayRtf();
 
     // ---- Shell helpers used across the subsystems
     int Dpi() const;                               // the window's DPI
