@@ -1,0 +1,124 @@
+// How long a 200-character message takes to reach the game window, carriage
+// return included (run under Wine or on Windows):
+//
+//   tools/wine-run build/windows/win_send.exe [--rounds N]
+//
+// Two peers: a window on a second thread of this process, and the imitation
+// game client (fakegame.exe, built beside this program) in its own process,
+// which also writes its echo into a log at the carriage return.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/mdlChat.h"
+#include "core/message.h"
+#include "support/gamewindow.h"
+#include "support/winapp.h"
+#include "win/handles.h"
+
+using namespace vektest;
+
+namespace {
+
+double Now() {
+    LARGE_INTEGER f, c;
+    ::QueryPerformanceFrequency(&f);
+    ::QueryPerformanceCounter(&c);
+    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
+}
+
+// A chat-channel message: ";", 198 characters of markup, the carriage return.
+std::string Message() {
+    std::string markup;
+    const char* words[] = {"well ", "\"met\" ", "{traveller} ", "caf\xe9 ", "by the ", "gate "};
+    for (size_t i = 0; markup.size() < 198; ++i) markup += words[i % 6];
+    markup.resize(198);
+    return vek::OutgoingText(vek::kChat, "", markup);
+}
+
+struct Figures {
+    double median = 0, p10 = 0, p90 = 0, max = 0;
+    size_t incomplete = 0;
+};
+
+// The unbounded send, one SendMessageA per character, for comparison.
+size_t SendUnbounded(const std::string& text) {
+    HWND w = ::FindWindowA("AppClass", "Ember Heraldry");
+    if (!w) return 0;
+    for (char c : text) ::SendMessageA(w, WM_CHAR, static_cast<unsigned char>(c), 0);
+    return text.size();
+}
+
+Figures Measure(int rounds, size_t (*send)(const std::string&) = &mdlChat::SendToGame) {
+    const std::string msg = Message();
+    if (msg.size() != 200) std::printf("message is %zu characters\n", msg.size());
+    std::vector<double> ms;
+    Figures fig;
+    send(msg);  // warm-up
+    for (int i = 0; i < rounds; ++i) {
+        const double t0 = Now();
+        const size_t taken = send(msg);
+        ms.push_back((Now() - t0) * 1000.0);
+        if (taken != msg.size()) ++fig.incomplete;
+    }
+    std::sort(ms.begin(), ms.end());
+    fig.median = ms[ms.size() / 2];
+    fig.p10 = ms[ms.size() / 10];
+    fig.p90 = ms[ms.size() * 9 / 10];
+    fig.max = ms.back();
+    return fig;
+}
+
+void Print(const char* peer, const Figures& f, int rounds) {
+    std::printf("%-34s median %7.2f ms   p10 %7.2f   p90 %7.2f   max %7.2f   (%d rounds, %zu incomplete)\n", peer,
+                f.median, f.p10, f.p90, f.max, rounds, f.incomplete);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int rounds = 101;
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], "--rounds") == 0) rounds = std::max(1, std::atoi(argv[i + 1]));
+    std::printf("200-character message (carriage return included), one WM_CHAR per character\n");
+
+    if (::FindWindowA("AppClass", "Ember Heraldry")) {
+        std::printf("a game window is already open; close it first\n");
+        return 1;
+    }
+    {
+        GameWindow game;
+        if (!game.hWnd()) return 1;
+        Print("window on another thread:", Measure(rounds), rounds);
+        Print("  same, unbounded SendMessageA:", Measure(rounds, &SendUnbounded), rounds);
+    }
+
+    TempDir dir;
+    std::string cmd = "\"" + BuiltProgram("fakegame.exe") + "\" --log \"" + dir.file("chat.log") + "\"";
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!::CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        std::printf("fakegame.exe not started (error %lu)\n", ::GetLastError());
+        return 0;
+    }
+    vek::win::UniqueHandle process(pi.hProcess), thread(pi.hThread);
+    HWND game = nullptr;
+    for (int i = 0; i < 1000 && !game; ++i) {
+        game = ::FindWindowA("AppClass", "Ember Heraldry");
+        if (!game) ::Sleep(10);
+    }
+    if (game) {
+        ::WaitForInputIdle(process.get(), 5000);
+        Print("fakegame.exe (echo into its log):", Measure(rounds), rounds);
+        Print("  same, unbounded SendMessageA:", Measure(rounds, &SendUnbounded), rounds);
+    }
+    ::TerminateProcess(process.get(), 0);
+    ::WaitForSingleObject(process.get(), 5000);
+    return 0;
+}
