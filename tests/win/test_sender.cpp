@@ -9,6 +9,8 @@
 #include <thread>
 
 #include "app/mdlChat.h"
+#include "game_formats.h"
+#include "core/message.h"
 #include "core/shell_rules.h"
 #include "support/gamewindow.h"
 #include "support/winapp.h"
@@ -352,6 +354,123 @@ TEST_F(SenderTest, GameWindowVanishingMidMessageEndsIt) {
     game.Arm(3, GameWindow::OnChar::Vanish);  // destroys itself while taking "d"
     EXPECT_EQ(mdlChat::SendChars(game.hWnd(), "abcdef\r"), 4u);
     EXPECT_EQ(game.Received(), "abcd");
+}
+
+// ------------------------------------------------ with the imitation game
+
+std::string ReadFileBytes(const std::string& path) {
+    vek::win::UniqueFile f(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    std::string out;
+    if (!f) return out;
+    char buf[4096];
+    DWORD got = 0;
+    while (::ReadFile(f.get(), buf, sizeof buf, &got, nullptr) && got > 0) out.append(buf, got);
+    return out;
+}
+
+// fakegame.exe, running until the end of the scope.
+class ImitationGame {
+public:
+    explicit ImitationGame(const std::string& args) {
+        std::string cmd = "\"" + BuiltProgram("fakegame.exe") + "\" " + args;
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        if (!::CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;
+        process_.reset(pi.hProcess);
+        ::CloseHandle(pi.hThread);
+        for (int i = 0; i < 1000 && !window_; ++i) {
+            window_ = ::FindWindowA("AppClass", "Ember Heraldry");
+            if (!window_) ::Sleep(10);
+        }
+    }
+    ~ImitationGame() {
+        if (!process_) return;
+        ::TerminateProcess(process_.get(), 9);
+        ::WaitForSingleObject(process_.get(), 10000);
+    }
+    ImitationGame(const ImitationGame&) = delete;
+    ImitationGame& operator=(const ImitationGame&) = delete;
+    HWND window() const { return window_; }
+
+private:
+    vek::win::UniqueHandle process_;
+    HWND window_ = nullptr;
+};
+
+TEST(SenderEndToEnd, EachTypeReachesTheGameAndItsEchoComesBackInTheComposedColours) {
+    ClearSettings();
+    TempDir dir;
+    const std::string log = dir.file("chat.txt"), received = dir.file("received.bin");
+    WriteBytes(log, "");
+    ImitationGame game("--log \"" + log + "\" --received \"" + received + "\"");
+    ASSERT_TRUE(game.window());
+    PutSetting("Run Before", "True");
+    PutSetting("Log", log);
+    auto f = MakeForm();
+    ASSERT_TRUE(f);
+    f->StartLog();
+    ::SetWindowTextW(f->txtPageTo, L"Bob");
+
+    // Typed with the colour keys: "say " plain, "hi" quoted, "x" braced.
+    const std::string markup = "say \"hi\" {x}";
+    std::string expectReceived;
+    for (int type = 0; type < 3; ++type) {
+        ::SetFocus(f->rtfMessage);
+        PostChars(*f, f->rtfMessage, markup);
+        ASSERT_EQ(ReadText(f->rtfMessage), "say hi x");
+        f->SendComposedMessage();
+        EXPECT_EQ(f->LastMessage, markup);
+        const std::string typed = vek::OutgoingText(type, "Bob", markup);
+        expectReceived += typed;
+        EXPECT_EQ(ReadFileBytes(received), expectReceived) << type;
+
+        // The game's echo comes back through the log into the display.
+        const std::vector<std::string> echo = fakegame::EchoBodies(typed.substr(0, typed.size() - 1));
+        ASSERT_FALSE(echo.empty());
+        size_t at = std::string::npos;
+        ASSERT_TRUE(PumpUntil(*f, [&] {
+            const std::string shown = ReadText(f->rtfChatText);
+            int seen = 0;
+            for (size_t p = shown.find("say hi x"); p != std::string::npos; p = shown.find("say hi x", p + 1)) {
+                at = p;
+                ++seen;
+            }
+            return seen == type + 1;
+        })) << type;
+        const std::vector<ColoredChar> shown = ReadColored(f->rtfChatText);
+        ASSERT_LT(at + 7, shown.size());
+        for (size_t i = 0; i < 3; ++i) {
+            EXPECT_NE(shown[at + i].color, frmChat::QuoteColor) << type;  // "say"
+            EXPECT_NE(shown[at + i].color, frmChat::BraceColor) << type;
+        }
+        EXPECT_EQ(shown[at + 4].color, frmChat::QuoteColor) << type;  // "hi"
+        EXPECT_EQ(shown[at + 5].color, frmChat::QuoteColor) << type;
+        EXPECT_EQ(shown[at + 7].color, frmChat::BraceColor) << type;  // "x"
+
+        ::SendMessageW(f->hWnd(), WM_COMMAND, MAKEWPARAM(IDC_MESSAGETYPE, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(f->cmdMessageType));
+    }
+    f.reset();
+    ClearSettings();
+}
+
+TEST(SenderEndToEnd, HungImitationGameEndsTheMessageWithinTheBound) {
+    ClearSettings();
+    TempDir dir;
+    const std::string log = dir.file("chat.txt"), received = dir.file("received.bin");
+    ImitationGame game("--log \"" + log + "\" --received \"" + received + "\" --hang-after 3");
+    ASSERT_TRUE(game.window());
+    const ULONGLONG t0 = ::GetTickCount64();
+    const size_t taken = mdlChat::SendToGame("abcdefgh\r");
+    EXPECT_LT(::GetTickCount64() - t0, 10000u);
+    EXPECT_EQ(taken, 3u);  // the fourth character hung the game
+    // A later message is not held up either: the game counts as hung now.
+    const ULONGLONG t1 = ::GetTickCount64();
+    EXPECT_EQ(mdlChat::SendToGame("next\r"), 0u);
+    EXPECT_LT(::GetTickCount64() - t1, 10000u);
+    EXPECT_EQ(ReadFileBytes(received), "abcd");
 }
 
 }  // namespace
