@@ -1,0 +1,108 @@
+// How a line of the chat log looks in the chat display: the lead that is not
+// shown, the line colour chosen from how the rest begins, the colour markup
+// rendered into runs, and the RTF that puts a whole pass of lines into the
+// display in one insertion.
+#pragma once
+#include <cstddef>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/palette.h"
+
+namespace vek {
+
+// Characters at the start of every log line that the display never shows.
+constexpr std::size_t kLeadLength = 22;
+
+// The text a line shows: what follows the lead, then the line break. Both
+// parts are views; lineBreak points at static storage.
+struct ShownText {
+    std::string_view body;
+    std::string_view lineBreak;
+    std::size_t size() const { return body.size() + lineBreak.size(); }
+    bool empty() const { return size() == 0; }
+};
+
+// From a line as the follower gives it (no line break): the line followed by
+// CR LF, from its 23rd character on. A line of 20 characters or fewer shows
+// nothing; one of exactly 21 shows only the LF.
+ShownText ShownOfLogLine(std::string_view line);
+
+// From a text that already carries its line break (AppendData's argument):
+// the text from its 23rd character on.
+ShownText ShownOfInput(std::string_view input);
+
+// "*" stands for any run of characters (none included); every other
+// character stands for itself. Case-sensitive; the whole text must match.
+bool MatchesPattern(std::string_view text, std::string_view pattern);
+
+// The line colour of a shown text; the first test that holds decides:
+//   its first 5 characters are [ " C C blank                     NormalColor
+//   its first 28 characters match "* pages you: *"                PageInColor
+//   it begins "Paged " and has at most 21 characters, break incl. PageOutColor
+//   its first 21 characters match { * } " : " blank *              NormalColor
+//   otherwise                                                      OtherColor
+// A window longer than the text takes the whole text.
+Color LineColor(const ShownText& shown);
+inline Color LineColor(std::string_view shown) { return LineColor(ShownText{shown, {}}); }
+
+// A piece of shown text in one colour. Consecutive runs may share a colour
+// (a "}" that changes nothing still ends a run).
+struct ColorRun {
+    std::string_view text;
+    Color color = OtherColor;
+    friend bool operator==(const ColorRun&, const ColorRun&) = default;
+};
+
+// Renders the markup of a shown text in its line colour, appending runs to
+// out (which the caller may reuse between lines). A double quote switches to
+// QuoteColor when the colour in force is the line colour and back to the line
+// colour otherwise; "{" switches to BraceColor; "}" back to the line colour.
+// The three are not shown. The line break comes last, in the colour in force
+// at the end. Returns the line colour. The runs view the shown text.
+Color RenderShown(const ShownText& shown, std::vector<ColorRun>& out);
+
+struct RtfOptions {
+    int codepage = 1252;  // the system's ANSI code page, for \ansicpg
+    // Left empty / 0, the RTF names no font and no size, so the inserted
+    // text keeps the control's own.
+    std::string_view fontName;
+    int fontCharset = 1;     // \fcharset when a font is named
+    int fontHalfPoints = 0;  // \fs when above 0
+};
+
+// Builds one RTF text for a batch of lines, to be inserted at the end of the
+// display in one go. Reuse one builder: after warm-up it allocates nothing.
+//   b.Begin(); for (line : lines) b.AddLogLine(line); if (b.HasText()) insert(b.Finish());
+class ChatRtf {
+public:
+    explicit ChatRtf(RtfOptions options = {}) : options_(options) {}
+
+    void Begin();                         // starts a new document
+    void AddLogLine(std::string_view line);  // a line as the follower gives it
+    void AddShown(const ShownText& shown);   // any shown text
+    bool HasText() const { return hasText_; }  // something visible was added
+    std::string_view Finish();            // closes the document; valid until Begin
+
+    void SetOptions(RtfOptions options) { options_ = options; }
+
+private:
+    void Put(std::string_view text);
+    void SwitchColor(Color c);
+
+    RtfOptions options_;
+    std::string out_;
+    std::vector<ColorRun> runs_;
+    Color current_ = 0;
+    bool hasColor_ = false;
+    bool afterCr_ = false;
+    bool hasText_ = false;
+};
+
+// Index of a text colour in the colour table ChatRtf writes (1 = NormalColor,
+// then QuoteColor, BraceColor, PageInColor, PageOutColor, OtherColor).
+int RtfColorIndex(Color c);
+
+}  // namespace vek
