@@ -8,6 +8,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <random>
 #include <string>
 #include <string_view>
