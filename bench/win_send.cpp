@@ -54,29 +54,40 @@ size_t SendUnbounded(const std::string& text) {
     return text.size();
 }
 
-Figures Measure(int rounds, size_t (*send)(const std::string&) = &mdlChat::SendToGame) {
-    const std::string msg = Message();
-    if (msg.size() != 200) std::printf("message is %zu characters\n", msg.size());
-    std::vector<double> ms;
-    Figures fig;
-    send(msg);  // warm-up
-    for (int i = 0; i < rounds; ++i) {
-        const double t0 = Now();
-        const size_t taken = send(msg);
-        ms.push_back((Now() - t0) * 1000.0);
-        if (taken != msg.size()) ++fig.incomplete;
-    }
+Figures Summary(std::vector<double> ms, size_t incomplete) {
     std::sort(ms.begin(), ms.end());
+    Figures fig;
     fig.median = ms[ms.size() / 2];
     fig.p10 = ms[ms.size() / 10];
     fig.p90 = ms[ms.size() * 9 / 10];
     fig.max = ms.back();
+    fig.incomplete = incomplete;
     return fig;
 }
 
 void Print(const char* peer, const Figures& f, int rounds) {
     std::printf("%-34s median %7.2f ms   p10 %7.2f   p90 %7.2f   max %7.2f   (%d rounds, %zu incomplete)\n", peer,
                 f.median, f.p10, f.p90, f.max, rounds, f.incomplete);
+}
+
+// The program's bounded send and the unbounded one, round by round in turn,
+// so that both meet the same load of the machine.
+void Measure(const char* peer, int rounds) {
+    const std::string msg = Message();
+    if (msg.size() != 200) std::printf("message is %zu characters\n", msg.size());
+    std::vector<double> bounded, unbounded;
+    size_t incomplete = 0;
+    mdlChat::SendToGame(msg);  // warm-up
+    for (int i = 0; i < rounds; ++i) {
+        double t0 = Now();
+        if (mdlChat::SendToGame(msg) != msg.size()) ++incomplete;
+        bounded.push_back((Now() - t0) * 1000.0);
+        t0 = Now();
+        SendUnbounded(msg);
+        unbounded.push_back((Now() - t0) * 1000.0);
+    }
+    Print(peer, Summary(bounded, incomplete), rounds);
+    Print("  same, unbounded SendMessageA:", Summary(unbounded, 0), rounds);
 }
 
 }  // namespace
@@ -94,12 +105,13 @@ int main(int argc, char** argv) {
     {
         GameWindow game;
         if (!game.hWnd()) return 1;
-        Print("window on another thread:", Measure(rounds), rounds);
-        Print("  same, unbounded SendMessageA:", Measure(rounds, &SendUnbounded), rounds);
+        Measure("window on another thread:", rounds);
     }
 
     TempDir dir;
-    std::string cmd = "\"" + BuiltProgram("fakegame.exe") + "\" --log \"" + dir.file("chat.log") + "\"";
+    std::string cmd = BuiltProgram("fakegame.exe");
+    cmd.insert(0, 1, '"');
+    cmd += "\" --log \"" + dir.file("chat.log") + "\"";
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
@@ -115,8 +127,7 @@ int main(int argc, char** argv) {
     }
     if (game) {
         ::WaitForInputIdle(process.get(), 5000);
-        Print("fakegame.exe (echo into its log):", Measure(rounds), rounds);
-        Print("  same, unbounded SendMessageA:", Measure(rounds, &SendUnbounded), rounds);
+        Measure("fakegame.exe (echo into its log):", rounds);
     }
     ::TerminateProcess(process.get(), 0);
     ::WaitForSingleObject(process.get(), 5000);

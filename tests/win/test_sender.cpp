@@ -373,7 +373,9 @@ std::string ReadFileBytes(const std::string& path) {
 class ImitationGame {
 public:
     explicit ImitationGame(const std::string& args) {
-        std::string cmd = "\"" + BuiltProgram("fakegame.exe") + "\" " + args;
+        std::string cmd = BuiltProgram("fakegame.exe");
+        cmd.insert(0, 1, '"');
+        cmd += "\" " + args;
         STARTUPINFOA si{};
         si.cb = sizeof si;
         PROCESS_INFORMATION pi{};
