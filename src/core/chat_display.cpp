@@ -22,6 +22,7 @@ std::string_view Window(const ShownText& s, std::size_t n, char* buf) {
 
 constexpr std::array<Color, 6> kTableColors = {NormalColor, QuoteColor, BraceColor,
                                                PageInColor, PageOutColor, OtherColor};
+static_assert(kTableColors.size() < 10, "\\cfN is written as a single digit");
 
 // How the RTF writer treats a byte: 0 copied as is, 1 escaped with a
 // backslash, 2 line break, 3 tab, 4 hex escape, 5 dropped.
@@ -145,9 +146,9 @@ void ChatRtf::Begin() {
 
 void ChatRtf::SwitchColor(Color c) {
     if (hasColor_ && c == current_) return;
-    char num[16];
-    std::snprintf(num, sizeof num, "\\cf%d ", RtfColorIndex(c));
-    out_ += num;
+    // Table indices are single digits; no formatting on the hot path.
+    const char word[] = {'\\', 'c', 'f', static_cast<char>('0' + RtfColorIndex(c)), ' '};
+    out_.append(word, sizeof word);
     current_ = c;
     hasColor_ = true;
 }

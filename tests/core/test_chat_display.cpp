@@ -140,15 +140,17 @@ TEST(ChatDisplay, MarkupRendering) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         std::vector<vek::ColorRun> runs;
-        vek::RenderShown(vek::ShownOfLogLine(kLead + c.body), runs);
+        const std::string line = kLead + c.body;  // the runs view it
+        vek::RenderShown(vek::ShownOfLogLine(line), runs);
         EXPECT_EQ(Merged(runs), c.runs);
     }
 
     std::vector<vek::ColorRun> runs;
-    vek::RenderShown(vek::ShownOfLogLine(std::string(21, 'x')), runs);
+    const std::string x21(21, 'x'), x20(20, 'x');
+    vek::RenderShown(vek::ShownOfLogLine(x21), runs);
     EXPECT_EQ(Merged(runs), (Runs{{"\n", OtherColor}}));
     runs.clear();
-    vek::RenderShown(vek::ShownOfLogLine(std::string(20, 'x')), runs);
+    vek::RenderShown(vek::ShownOfLogLine(x20), runs);
     EXPECT_TRUE(runs.empty());
 }
 

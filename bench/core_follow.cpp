@@ -1,0 +1,126 @@
+// Throughput of the follower's core work on a realistic chat log: cutting
+// blocks into lines, rendering the markup into colour runs, and building the
+// RTF of a pass. Run: build/native/core_follow --benchmark_min_time=2
+#include <benchmark/benchmark.h>
+
+#include <random>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/chat_display.h"
+#include "core/follower.h"
+#include "core/lines.h"
+
+namespace {
+
+// About 1 MB of the kinds of lines a game writes, CR LF ended.
+const std::string& ChatLog() {
+    static const std::string log = [] {
+        std::mt19937 rng(2026);
+        const char* names[] = {"Orrin", "Tessaly", "Brannoc", "Ilse", "Wren"};
+        const char* words[] = {"the", "keep", "at", "dawn", "\"north gate\"", "{Ward}", "horses", "ready", "siege"};
+        std::string out;
+        while (out.size() < (1u << 20)) {
+            out += "[2026-12-07 11:30:05] ";
+            const char* who = names[rng() % 5];
+            switch (rng() % 5) {
+                case 0: out += "{"; out += who; out += "}\":\" "; break;
+                case 1: out += "[\"CC "; out += who; out += "] "; break;
+                case 2: out += who; out += " pages you: "; break;
+                case 3: out += "Paged "; out += who; out += " "; break;
+                default: out += who; out += " says, "; break;
+            }
+            for (int n = 4 + rng() % 12; n > 0; --n) {
+                out += words[rng() % 9];
+                out += ' ';
+            }
+            out += "\r\n";
+        }
+        return out;
+    }();
+    return log;
+}
+
+std::vector<std::string_view> LogLines() {
+    std::vector<std::string_view> lines;
+    vek::FollowState s;
+    vek::StartFollowing(s, std::nullopt);
+    const std::string& log = ChatLog();
+    for (std::string_view l : vek::TakeBlock(s, log)) lines.push_back(l);  // all CR LF ended: views into log
+    return lines;
+}
+
+// The follower's passes over the whole log, block by block.
+void BM_FollowerTakeBlock(benchmark::State& state) {
+    const std::string& log = ChatLog();
+    const vek::LogProbe probe{vek::FileIdentity{1, 1}, static_cast<std::int64_t>(log.size())};
+    vek::FollowState s;
+    std::size_t lines = 0;
+    for (auto _ : state) {
+        vek::StartFollowing(s, std::nullopt);
+        for (;;) {
+            vek::ReadRequest r = vek::PlanRead(s, probe);
+            if (r.count == 0) break;
+            auto got = vek::TakeBlock(s, std::string_view(log).substr(static_cast<std::size_t>(r.offset), r.count));
+            lines += got.size();
+            benchmark::DoNotOptimize(got.data());
+        }
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * log.size()));
+    state.counters["lines/s"] = benchmark::Counter(static_cast<double>(lines), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_FollowerTakeBlock);
+
+void BM_LineCutter(benchmark::State& state) {
+    const std::string& log = ChatLog();
+    for (auto _ : state) {
+        vek::LineCutter cut(log, true);
+        std::string_view line;
+        std::size_t n = 0;
+        while (cut.Next(line)) n += line.size();
+        benchmark::DoNotOptimize(n);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * log.size()));
+}
+BENCHMARK(BM_LineCutter);
+
+void BM_RenderMarkup(benchmark::State& state) {
+    const std::vector<std::string_view> lines = LogLines();
+    std::size_t bytes = 0;
+    for (std::string_view l : lines) bytes += l.size();
+    std::vector<vek::ColorRun> runs;
+    for (auto _ : state) {
+        for (std::string_view l : lines) {
+            runs.clear();
+            vek::RenderShown(vek::ShownOfLogLine(l), runs);
+            benchmark::DoNotOptimize(runs.data());
+        }
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+}
+BENCHMARK(BM_RenderMarkup);
+
+// Colour classification, markup and RTF of every line, one document per
+// 1000 lines as a busy pass would make.
+void BM_ChatRtf(benchmark::State& state) {
+    const std::vector<std::string_view> lines = LogLines();
+    std::size_t bytes = 0;
+    for (std::string_view l : lines) bytes += l.size();
+    vek::ChatRtf rtf;
+    for (auto _ : state) {
+        for (std::size_t i = 0; i < lines.size(); i += 1000) {
+            rtf.Begin();
+            for (std::size_t j = i; j < lines.size() && j < i + 1000; ++j) rtf.AddLogLine(lines[j]);
+            benchmark::DoNotOptimize(rtf.Finish().data());
+        }
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+    state.counters["lines/s"] = benchmark::Counter(static_cast<double>(state.iterations() * lines.size()),
+                                                   benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_ChatRtf);
+
+}  // namespace
+
+BENCHMARK_MAIN();
