@@ -36,20 +36,25 @@ bool RangeHasColor(HWND re, int from, int to, vek::Color c) {
     return GetSelColor(re) == c;
 }
 
-// The end of the run of characters in colour c that starts at `from`,
-// found by doubling the probe and then halving the gap, so a long run costs
-// a few reads of the selection colour instead of one per character.
-int RunEnd(HWND re, int from, int n, vek::Color c) {
-    int good = from + 1;  // [from, good) is known to be all c
-    int bad = n + 1;      // [from, bad) is known not to be, or lies past the end
-    for (int step = 1; good < n;) {
+// The colour of the character at position i.
+vek::Color ColorAt(HWND re, int i) {
+    SetSel(re, i, i + 1);
+    return GetSelColor(re).value_or(vek::NormalColor);
+}
+
+// The end of the run of characters in colour c that starts at `from`, the
+// characters before `good` being known to be in c. Doubling the probe and
+// then halving the gap, a long run costs a few reads of the selection colour
+// instead of one per character.
+int RunEnd(HWND re, int from, int good, int n, vek::Color c) {
+    int bad = n + 1;  // [from, bad) is known not to be all c, or lies past the end
+    for (int step = good - from; good < n; step *= 2) {
         const int probe = std::min(n, good + step);
         if (!RangeHasColor(re, from, probe, c)) {
             bad = probe;
             break;
         }
         good = probe;
-        step *= 2;
     }
     while (bad <= n && bad - good > 1) {
         const int mid = good + (bad - good) / 2;
@@ -135,10 +140,22 @@ std::string frmChat::FormatVek(HWND box) {
         // must not recolour runs on the way (foreign colours count as normal
         // in the markup anyway).
         QuietSelection quiet(box);
+        std::optional<vek::Color> next;  // colour of the character at i, when already read
         for (int i = 0; i < n;) {
-            SetSel(box, i, i + 1);
-            const vek::Color c = GetSelColor(box).value_or(NormalColor);
-            const int end = RunEnd(box, i, n, c);
+            const vek::Color c = next ? *next : ColorAt(box, i);
+            next.reset();
+            int end = n;
+            if (i + 1 < n) {
+                // The next character first: in text of many short runs it
+                // is the next run's colour, read once.
+                const vek::Color d = ColorAt(box, i + 1);
+                if (d != c) {
+                    end = i + 1;
+                    next = d;
+                } else {
+                    end = RunEnd(box, i, i + 2, n, c);
+                }
+            }
             markup.Add(ToAnsi(std::wstring_view(text).substr(static_cast<size_t>(i), static_cast<size_t>(end - i))), c);
             i = end;
         }
