@@ -42,22 +42,6 @@ TEST(ChatDisplay, LeadAndLineBreak) {
     }
 }
 
-TEST(ChatDisplay, Pattern) {
-    struct Case {
-        const char* text;
-        const char* pattern;
-        bool match;
-    };
-    const Case cases[] = {
-        {"", "*", true},        {"", "", true},          {"a", "", false},
-        {"abc", "a*", true},    {"abc", "*c", true},     {"abc", "*b", false},
-        {"aab", "*ab*", true},  {"abab", "*ab", true},   {"{*}", "{*}", true},
-        {"ab", "a*b*c", false}, {"ABC", "a*", false},    {"a*b", "a*b", true},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(vek::MatchesPattern(c.text, c.pattern), c.match) << c.text << " ~ " << c.pattern;
-}
-
 TEST(ChatDisplay, LineColourTestsAtTheirBoundaries) {
     struct Case {
         const char* name;

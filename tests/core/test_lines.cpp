@@ -41,9 +41,6 @@ TEST(Lines, GetLineOutsideTheTextIsEmpty) {
     EXPECT_EQ(vek::GetLine("", 2), "");
 }
 
-// NUL bytes belong to a line like any other character for GetLine.
-TEST(Lines, GetLineKeepsNul) { EXPECT_EQ(vek::GetLine("a\0b\r"s, 1), "a\0b"s); }
-
 std::vector<std::string> CutAll(const std::string& text, bool dropNul) {
     std::vector<std::string> out;
     vek::LineCutter cut(text, dropNul);
