@@ -143,6 +143,26 @@ TEST_F(ComposerTest, FastTypingLosesAndReordersNothing) {
     EXPECT_EQ(f->FormatVek(box()), vek::ComposeMarkup(want));
 }
 
+TEST_F(ComposerTest, HeldAndShiftedKeysAllLand) {
+    // Shift held over a double quote and capitals.
+    BYTE state[256], saved[256];
+    GetKeyboardState(state);
+    memcpy(saved, state, sizeof state);
+    state[VK_SHIFT] = 0x80;
+    SetKeyboardState(state);
+    TypeKeys(*f, box(), "\"AB", true);
+    SetKeyboardState(saved);
+    // A held key: repeated key-downs and characters, one key-up.
+    for (int i = 0; i < 30; ++i) {
+        PostMessageW(box(), WM_KEYDOWN, 'X', 0x40000001);
+        PostMessageW(box(), WM_CHAR, L'x', 0x40000001);
+    }
+    PostMessageW(box(), WM_KEYUP, 'X', 0xC0000001);
+    DispatchPending(*f);
+    EXPECT_EQ(Text(), "AB" + std::string(30, 'x'));
+    EXPECT_EQ(Colors(box()), std::string(32, 'Q'));
+}
+
 TEST_F(ComposerTest, ColourKeyRecoloursASelectionAndKeepsIt) {
     Type("abcdef");
     struct Step {
@@ -267,12 +287,13 @@ TEST_F(ComposerTest, F9RecallsTheLastMessage) {
     f->LastMessage = "say \"hi\" {x}";
     struct Case {
         HWND focus;
-        bool shift, ctrl;
+        bool shift, ctrl, alt;
     } cases[] = {
-        {f->rtfMessage, false, false},
-        {f->rtfMessage, true, false},
-        {f->rtfMessage, false, true},
-        {f->rtfChatText, false, false},
+        {f->rtfMessage, false, false, false},
+        {f->rtfMessage, true, false, false},
+        {f->rtfMessage, false, true, false},
+        {f->rtfMessage, false, false, true},
+        {f->rtfChatText, false, false, false},
     };
     for (const Case& c : cases) {
         SetFocus(box());
@@ -280,7 +301,7 @@ TEST_F(ComposerTest, F9RecallsTheLastMessage) {
         Type("\"other{text");
         vek::win::SetSel(box(), 1, 3);
         SetFocus(c.focus);
-        PressKey(*f, c.focus, VK_F9, c.shift, c.ctrl);
+        PressKey(*f, c.focus, VK_F9, c.shift, c.ctrl, c.alt);
         EXPECT_EQ(Text(), f->LastMessage);
         EXPECT_EQ(Colors(box()), std::string(f->LastMessage.size(), 'N'));
         const vek::win::Selection s = vek::win::GetSel(box());
