@@ -585,27 +585,35 @@ bool frmChat::MoveFocusByTab(bool backwards) {
     return true;
 }
 
-int frmChat::RunMessageLoop() {
+bool frmChat::DoEvents(DWORD timeoutMs, int* quitCode) {
+    HANDLE wake = FollowWake ? FollowWake.get() : nullptr;
+    DWORD r = ::MsgWaitForMultipleObjectsEx(wake ? 1 : 0, wake ? &wake : nullptr, timeoutMs, QS_ALLINPUT,
+                                            MWMO_INPUTAVAILABLE);
+    if (wake && r == WAIT_OBJECT_0) {
+        // The log's folder changed: a hint to look at the log now rather
+        // than at the next tick.
+        ::FindNextChangeNotification(wake);
+        if (Logging) tmrFollow_Timer();
+    }
     MSG msg{};
-    for (;;) {
-        HANDLE wake = FollowWake ? FollowWake.get() : nullptr;
-        DWORD r = ::MsgWaitForMultipleObjectsEx(wake ? 1 : 0, wake ? &wake : nullptr, INFINITE, QS_ALLINPUT,
-                                                MWMO_INPUTAVAILABLE);
-        if (wake && r == WAIT_OBJECT_0) {
-            // The log's folder changed: a hint to look at the log now
-            // rather than at the next tick.
-            ::FindNextChangeNotification(wake);
-            if (Logging) tmrFollow_Timer();
-            continue;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            if (quitCode) *quitCode = static_cast<int>(msg.wParam);
+            return false;
         }
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) return static_cast<int>(msg.wParam);
-            if (!PreTranslateMessage(msg)) {
-                ::TranslateMessage(&msg);
-                ::DispatchMessageW(&msg);
-            }
+        if (!PreTranslateMessage(msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
         }
     }
+    return true;
+}
+
+int frmChat::RunMessageLoop() {
+    int code = 0;
+    while (DoEvents(INFINITE, &code)) {
+    }
+    return code;
 }
 
 // ----------------------------------------------------------------- helpers

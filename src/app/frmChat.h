@@ -54,6 +54,10 @@ public:
     // Returns true when the message was used up here.
     bool PreTranslateMessage(MSG& msg);
 
+    // One turn of the message loop: waits up to timeoutMs for input or for
+    // the follower's wake-up, then handles everything that is queued.
+    // Returns false once WM_QUIT arrived (its code in *quitCode).
+    bool DoEvents(DWORD timeoutMs, int* quitCode = nullptr);
     // The message loop of the program: returns when the window is gone
     // (WM_QUIT), with the quit code.
     int RunMessageLoop();

@@ -59,6 +59,15 @@ TEST_F(FollowerTest, StartsAtTheEndOfAnExistingLogAndShowsWhatFollows) {
     EXPECT_EQ(c[7].color, vek::NormalColor);  // blank
     EXPECT_EQ(c[14].color, vek::QuoteColor);  // t of there
     EXPECT_EQ(c[20].color, vek::BraceColor);  // f of friend
+
+    // The inserted text keeps the display's own face and size.
+    CHARFORMAT2W own{}, inserted{};
+    own.cbSize = inserted.cbSize = sizeof(CHARFORMAT2W);
+    SendMessageW(form->rtfMessage, EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&own));
+    vek::win::SetSel(form->rtfChatText, 0, 5);
+    SendMessageW(form->rtfChatText, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&inserted));
+    EXPECT_EQ(inserted.yHeight, own.yHeight);
+    EXPECT_STREQ(inserted.szFaceName, own.szFaceName);
 }
 
 TEST_F(FollowerTest, ALogThatAppearsLaterShowsFromItsFirstByte) {

@@ -38,10 +38,13 @@ void PumpPending(frmChat* form) {
 bool PumpUntil(frmChat& form, const std::function<bool()>& done, int timeoutMs) {
     const ULONGLONG end = ::GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
     for (;;) {
-        PumpPending(&form);
+        // The program's own loop step, so the tests see its wake-ups too.
+        if (form.IsAlive()) form.DoEvents(0);
+        else PumpPending(nullptr);
         if (done && done()) return true;
         if (::GetTickCount64() >= end) return false;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+        if (form.IsAlive()) form.DoEvents(5);
+        else ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
     }
 }
 

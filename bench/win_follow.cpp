@@ -1,0 +1,169 @@
+// Follower and display figures under the real window (run under Wine or on
+// Windows): idle cost, latency of one line, burst catch-up into an empty and
+// into a long display, and the character-at-a-time writer for comparison.
+//
+//   tools/wine-run build/windows/win_follow.exe [--quick]
+//
+// It uses the real settings key of the current user (and restores nothing):
+// run it in a test prefix, as the command above does.
+#include <windows.h>
+#include <richedit.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "app/mdlChat.h"
+#include "game_formats.h"
+#include "support/winapp.h"
+#include "win/richedit.h"
+#include "win/text.h"
+
+using namespace vektest;
+
+namespace {
+
+double Now() {
+    LARGE_INTEGER f, c;
+    QueryPerformanceFrequency(&f);
+    QueryPerformanceCounter(&c);
+    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
+}
+
+double CpuSeconds() {
+    FILETIME a, b, k, u;
+    GetProcessTimes(GetCurrentProcess(), &a, &b, &k, &u);
+    auto s = [](FILETIME t) {
+        return (static_cast<double>(t.dwHighDateTime) * 4294967296.0 + t.dwLowDateTime) * 1e-7;
+    };
+    return s(k) + s(u);
+}
+
+std::string Lines(fakegame::Chatter& chat, int n, size_t* bytes = nullptr) {
+    std::string out;
+    fakegame::Stamp st{2026, 12, 7, 11, 30, 5};
+    for (int i = 0; i < n; ++i) out += fakegame::LogLine(st, chat.Next());
+    if (bytes) *bytes = out.size();
+    return out;
+}
+
+// Waits until the follower has handed on everything in the log.
+double CatchUp(frmChat& f, const std::string& log, const std::string& burst) {
+    const std::int64_t target = f.Follow.LogSize + static_cast<std::int64_t>(burst.size());
+    const double t0 = Now();
+    AppendBytes(log, burst);
+    PumpUntil(f, [&] { return f.Follow.LogSize >= target; }, 600000);
+    return Now() - t0;
+}
+
+// The writer the display would have without batching: one character at a
+// time, reading the whole text before each to find the end.
+void NaiveAppend(HWND box, const std::string& line) {
+    const std::string shown = line.size() > 22 ? line.substr(22) : std::string();
+    const vek::Color base = vek::LineColor(vek::ShownOfInput(line));
+    auto end = [&] {
+        int n = GetWindowTextLengthW(box);
+        std::wstring all(static_cast<size_t>(n) + 1, L'\0');
+        GetWindowTextW(box, all.data(), n + 1);
+        GETTEXTLENGTHEX q{GTL_NUMCHARS, 1200};
+        return static_cast<int>(SendMessageW(box, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&q), 0));
+    };
+    vek::win::SetSel(box, end(), end());
+    vek::win::SetSelColor(box, base);
+    for (char c : shown) {
+        int e = end();
+        vek::win::SetSel(box, e, e);
+        if (c == '"') {
+            vek::win::SetSelColor(box, vek::win::GetSelColor(box) == base ? vek::QuoteColor : base);
+        } else if (c == '{') {
+            vek::win::SetSelColor(box, vek::BraceColor);
+        } else if (c == '}') {
+            vek::win::SetSelColor(box, base);
+        } else {
+            char s[2] = {c, 0};
+            vek::win::ReplaceSel(box, s, false);
+        }
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const bool quick = argc > 1 && std::strcmp(argv[1], "--quick") == 0;
+    const bool naiveOnly = argc > 2 && std::strcmp(argv[2], "--naive") == 0;
+    TempDir dir;
+    const std::string log = dir.file("chat.txt");
+    WriteBytes(log, "");
+    ClearSettings();
+    PutSetting("Run Before", "True");
+    PutSetting("Log", log);
+    auto f = MakeForm();
+    if (!f) return 1;
+    f->StartLog();
+    fakegame::Chatter chat(7);
+
+    if (!naiveOnly) {
+        // 1. Quiet log: process CPU over a stretch of following.
+        const double idleSeconds = quick ? 3.0 : 10.0;
+        double c0 = CpuSeconds(), t0 = Now();
+        Pump(*f, static_cast<int>(idleSeconds * 1000));
+        double idleCpu = (CpuSeconds() - c0) / (Now() - t0) * 100.0;
+        std::printf("quiet log, following on:   %.2f %% of one core over %.0f s\n", idleCpu, idleSeconds);
+
+        // 2. Latency of one line: written to the log -> in the display.
+        std::vector<double> lat;
+        for (int i = 0; i < (quick ? 15 : 40); ++i) {
+            Pump(*f, 20 + (i * 7) % 45);  // spread the writes over the timer's phase
+            const int before = vek::win::CharCount(f->rtfChatText);
+            std::string line = Lines(chat, 1);
+            double w = Now();
+            AppendBytes(log, line);
+            PumpUntil(*f, [&] { return vek::win::CharCount(f->rtfChatText) > before; }, 5000);
+            lat.push_back((Now() - w) * 1000.0);
+        }
+        std::sort(lat.begin(), lat.end());
+        std::printf("one line, log -> display:  median %.1f ms, worst %.1f ms (%zu lines)\n", lat[lat.size() / 2],
+                    lat.back(), lat.size());
+
+        // 3. Burst of 10,000 mixed lines into a nearly empty display.
+        size_t bytes = 0;
+        std::string burst = Lines(chat, 10000, &bytes);
+        double s1 = CatchUp(*f, log, burst);
+        std::printf("burst of 10,000 lines (%.2f MB) into an empty display: %.0f lines/s (%.1f us/line)\n",
+                    bytes / 1e6, 10000 / s1, s1 / 10000 * 1e6);
+
+        // 4. The same into a display that already holds 100,000 lines.
+        const int fill = quick ? 20000 : 100000;
+        for (int done = 10000; done < fill; done += 10000) CatchUp(*f, log, Lines(chat, 10000));
+        double s2 = CatchUp(*f, log, Lines(chat, 10000));
+        std::printf("burst of 10,000 lines into %d shown lines: %.0f lines/s (%.1f us/line, %.2fx the empty case)\n",
+                    fill, 10000 / s2, s2 / 10000 * 1e6, s2 / s1);
+    }
+
+    // 5. The character-at-a-time writer, into a display of 2,000 lines.
+    f->StopLog();
+    SetWindowTextW(f->rtfChatText, L"");
+    fakegame::Chatter chat2(11);
+    fakegame::Stamp st{2026, 12, 7, 11, 30, 5};
+    for (int i = 0; i < 2000; ++i) f->AppendData(fakegame::LogLine(st, chat2.Next()));
+    std::fprintf(stderr, "display filled: %d characters\n", vek::win::CharCount(f->rtfChatText));
+    const int naiveLines = quick ? 20 : 100;
+    double n0 = Now();
+    for (int i = 0; i < naiveLines; ++i) {
+        NaiveAppend(f->rtfChatText, fakegame::LogLine(st, chat2.Next()));
+        std::fprintf(stderr, ".");
+    }
+    double sn = Now() - n0;
+    std::printf("character-at-a-time writer into 2,000 shown lines: %.0f lines/s (%.1f ms/line)\n",
+                naiveLines / sn, sn / naiveLines * 1000);
+    double b0 = Now();
+    for (int i = 0; i < naiveLines; ++i) f->AppendData(fakegame::LogLine(st, chat2.Next()));
+    double sb = Now() - b0;
+    std::printf("this program's writer, one line per call, same display: %.0f lines/s (%.2f ms/line)\n",
+                naiveLines / sb, sb / naiveLines * 1000);
+
+    f.reset();
+    ClearSettings();
+    return 0;
+}
