@@ -104,6 +104,11 @@ void frmChat::rtfMessage_KeyDown(int& KeyCode, int Shift) {
     if (KeyCode == 'V' && Shift == 2) {
         KeyCode = 0;
         mnuEditPaste_Click();
+    } else if (KeyCode == VK_RETURN && (Shift & 6) == 0) {
+        // Enter's character (13) runs the sending sequence; the box must not
+        // break the line on the key-down first, as the RichEdit does, or the
+        // message would go out with a line break.
+        KeyCode = 0;
     }
 }
 

@@ -228,11 +228,18 @@ TEST_F(ComposerTest, LineBreaksAreCopiedIntoTheMarkup) {
     EXPECT_EQ(f->FormatVek(box()), "\"ab\rcd\"");
 }
 
-TEST_F(ComposerTest, EnterNeverPutsALineBreakIntoTheComposer) {
-    Type("ab\r");
-    EXPECT_EQ(Text().find('\r'), std::string::npos);
+// Enter sends (no game window here: nothing goes out, the rest happens all
+// the same); F9 then brings the markup back, and sent again unchanged it is
+// the same markup.
+TEST_F(ComposerTest, EnterSendsAndTheRecalledMessageSendsTheSameMarkup) {
+    Type("{ab\"\"cd\r");
+    EXPECT_EQ(f->LastMessage, "{ab}\"cd\"");
+    EXPECT_EQ(Text(), "");
+    PressKey(*f, box(), VK_F9);
+    EXPECT_EQ(Text(), "{ab}\"cd\"");
     PressKey(*f, box(), VK_RETURN);
-    EXPECT_EQ(Text().find('\r'), std::string::npos);
+    EXPECT_EQ(f->LastMessage, "{ab}\"cd\"");
+    EXPECT_EQ(Text(), "");
 }
 
 TEST_F(ComposerTest, CtrlVPastesPlainTextInTheInsertionColour) {

@@ -229,6 +229,21 @@ TEST_F(EditMenuTest, CopyFromTheDisplayTakesCharactersOnly) {
     EXPECT_FALSE(ClipboardHas(RtfFormat()));
 }
 
+TEST_F(EditMenuTest, LinesStillGoToTheEndOfAnEditedDisplay) {
+    HWND d = f->rtfChatText;
+    SetBoxText(d, "one two three");
+    Focus(d);
+    PutClipboard(L"2");
+    SetSel(d, 4, 7);
+    f->mnuEditPaste_Click();
+    ASSERT_EQ(BoxText(d), "one 2 three");
+    SetSel(d, 0, 4);
+    f->mnuEditCut_Click();
+    ASSERT_EQ(BoxText(d), "2 three");
+    f->AppendData("[2026-12-07 11:30:05] later\r\n");
+    EXPECT_EQ(ReadText(d), "2 threelater\r");
+}
+
 TEST_F(EditMenuTest, CutAndPasteInTheComposerDropsColours) {
     HWND m = f->rtfMessage;
     Focus(m);
