@@ -1,0 +1,234 @@
+#!/usr/bin/env python3
+"""Writes the committed seed inputs of the fuzz targets (fuzz/corpus/<target>/).
+
+The targets read their input through libFuzzer's FuzzedDataProvider: strings
+from the front, numbers from the back. Enc builds an input the same way, so a
+seed says in plain words what it makes the target do. Run from anywhere:
+    python3 fuzz/make_seeds.py
+"""
+import os
+import shutil
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+class Enc:
+    def __init__(self):
+        self.front = b""
+        self.back = []  # bytes in the order the provider takes them
+
+    def int(self, lo, hi, value):
+        assert lo <= value <= hi
+        rng, x, n = hi - lo, value - lo, 0
+        while n * 8 < 64 and (rng >> (n * 8)) > 0:
+            n += 1
+        self.back += [(x >> (8 * (n - 1 - i))) & 0xFF for i in range(n)]
+        return self
+
+    def bool(self, b):
+        self.back.append(1 if b else 0)
+        return self
+
+    def char(self, c):  # ConsumeIntegral<char>: -128 + byte
+        self.back.append(((c if isinstance(c, int) else ord(c)) + 128) & 0xFF)
+        return self
+
+    def text(self, data):
+        self.front += data if isinstance(data, bytes) else data.encode("latin-1")
+        return self
+
+    def sized(self, hi, data, lo=0):  # a length in [lo, hi], then that many bytes
+        data = data if isinstance(data, bytes) else data.encode("latin-1")
+        return self.int(lo, hi, len(data)).text(data)
+
+    def bytes(self):
+        return self.front + bytes(reversed(self.back))
+
+
+LEAD = "[2026-12-07 11:30:05] "
+LINES = [
+    LEAD + '{Bob}":" hello "there" {friend}',
+    LEAD + '["CC chat channel line',
+    LEAD + 'Bob pages you: "come here"',
+    LEAD + "Paged Bob",
+    LEAD + "The sun rises.",
+]
+
+
+def write(target, seeds):
+    folder = os.path.join(HERE, "corpus", target)
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    for name, data in seeds.items():
+        with open(os.path.join(folder, name), "wb") as f:
+            f.write(data)
+
+
+def lines_seeds():
+    return {
+        "log": "\r\n".join(LINES).encode() + b"\r\n",
+        "lone_cr_lf": b"a\nb\rc\r\r\n\nd\n",
+        "nul": b"x\0y\r\n\0\0\r\n\0",
+        "no_break": b"a line that never ends",
+    }
+
+
+class Follow:
+    """Events of fuzz_follow, tracking the file size the way the target does."""
+
+    def __init__(self, start_content=None):
+        self.e = Enc()
+        self.size = 0
+        if start_content is None:
+            self.e.bool(False)
+        else:
+            self.e.bool(True).sized(300, start_content)
+            self.size = len(start_content)
+
+    def write(self, data):
+        self.e.int(0, 9, 0).sized(80, data)
+        self.size += len(data)
+        return self
+
+    def line(self, data):
+        self.e.int(0, 9, 1).sized(60, data)
+        self.size += len(data) + 2
+        return self
+
+    def run(self, ch, n):
+        self.e.int(0, 9, 2).char(ch).int(1, 3 * 65535 // 2, n)
+        self.size += n
+        return self
+
+    # Passes that read everything or whose read fails. (A short read takes a
+    # length within the request, which depends on what the follower has read.)
+    def passes(self, kind="whole"):
+        self.e.int(0, 9, {"whole": 3, "fail": 5}[kind])
+        return self
+
+    def truncate(self, read="whole"):
+        self.e.int(0, 9, 6).int(0, 2, {"whole": 0, "fail": 2}[read])
+        self.size = 0
+        return self
+
+    def shrink(self, to):
+        self.e.int(0, 9, 7).int(0, self.size, to).int(0, 2, 0)
+        self.size = to
+        return self
+
+    def rotate(self, data):
+        self.e.int(0, 9, 8).sized(40, data)
+        self.size = len(data)
+        return self
+
+    def delete(self):
+        self.e.int(0, 9, 9)
+        self.size = 0
+        return self
+
+    def bytes(self):
+        return self.e.bytes()
+
+
+def follow_seeds():
+    pieces = Follow()
+    for line in LINES[:3]:
+        pieces.write(line[:10]).passes().write(line[10:] + "\r").passes().write("\n")
+    pieces.passes()
+
+    existing = Follow(LEAD + "before following\r\n" + LEAD + "half a li")
+    existing.passes().write("ne\r\n").line(LINES[0]).passes().truncate().line(LINES[1]).passes("fail").passes()
+
+    rotation = Follow()
+    rotation.line(LINES[0]).line(LINES[3]).passes().line(LINES[4]).rotate("new file\r\n").line(LINES[1])
+    rotation.passes().delete().passes().line(LINES[0]).passes()
+
+    long_line = Follow()
+    long_line.line(LINES[0]).run("x", 70000).passes().passes().write("\r\n").passes()
+
+    shrink = Follow()
+    shrink.line(LINES[0]).line(LINES[1]).passes().shrink(len(LINES[0]) + 2).line(LINES[4]).passes()
+    shrink.write("\0\0\0" + LINES[3] + "\r\0\n").passes()
+
+    return {
+        "pieces": pieces.bytes(),
+        "start_existing_truncate": existing.bytes(),
+        "rotate_delete": rotation.bytes(),
+        "long_line": long_line.bytes(),
+        "shrink_nul": shrink.bytes(),
+    }
+
+
+def display_seeds():
+    def seed(pattern, log, font=False, codepage=1252, half_points=20):
+        e = Enc().int(-(2**31), 2**31 - 1, codepage).bool(font).int(0, 255, 0).int(-2, 200, half_points)
+        return e.sized(16, pattern).text(log).bytes()
+
+    return {
+        "log": seed("{*}\":\" *", "\r".join(LINES)),
+        "font": seed("* pages you: *", LINES[2] + "\r" + LINES[3], font=True, codepage=932),
+        "escapes": seed("*\\*", LEAD + "back\\slash\ttab \x80\xff caf\xe9 {\"q\"}\n\0end\r" + "x" * 21),
+        "short": seed("", "\r".join(["", "a", "x" * 20, "x" * 21, "x" * 22])),
+    }
+
+
+def compose_seeds():
+    N, Q, B, PI, PO, O = range(6)
+
+    def seed(keys, colored):
+        e = Enc().sized(200, keys)
+        for ch, pick in colored:
+            e.char(ch).int(0, 7, pick)
+        return e.bytes()
+
+    def colored(spec):
+        return [(c, pick) for text, pick in spec for c in text]
+
+    foreign = Enc()
+    foreign.sized(200, "").char("a").int(0, 7, 6).int(0, 2**32 - 1, 0x123456).char("b").int(0, 7, Q)
+    return {
+        "quote_brace": seed('"ab{cd}ef', colored([("ab", Q), ("cd", B), ("ef", N)])),
+        "brace_then_quote": seed('{ab"cd"ef', colored([("ab", B), ("cd", Q), ("ef", N)])),
+        "other_colors": seed('say "hi" {there}\r\n', colored([("x", Q), ("y", PI), ("z", O), ("w", B), ("v", PO)])),
+        "markup_as_text": seed('""', colored([('{"a"}', N), ("b", Q)])),
+        "foreign": foreign.bytes(),
+    }
+
+
+def shell_rules_seeds():
+    def seed(word, caps, stored, path):
+        e = Enc().int(0, 5, word)
+        for up in caps:
+            e.bool(up)
+        e.int(0, 3, 1).int(0, 3, 0).int(0, 3, 2).int(0, 3, 1)
+        e.sized(300, stored)
+        e.int(48, 960, 96).int(-32768, 32767, 800).int(-32768, 32767, 600).int(0, 100000, 360)
+        return e.text(path).bytes()
+
+    return {
+        "true": seed(0, [True, False, False, False], "True", "C:\\Logs\\chat.txt"),
+        "number": seed(4, [False, True], " -0042 ", "?"),
+        "ampersand": seed(5, [True, True, False], "oFf", "C:\\R&D\\log && more&.txt"),
+        "junk": seed(2, [False, False], "maybe", "&"),
+    }
+
+
+def message_seeds():
+    def seed(type_, a, b):
+        return Enc().int(-(2**31), 2**31 - 1, type_).sized(300, a).text(b).bytes()
+
+    return {
+        "filter": seed(0, "Text Files (*.txt)|*.txt|All Files (*.*)|*.*", "Logs|*.log|"),
+        "path": seed(2, "  C:\\Game\\chat log.txt", '"hi" {there}'),
+        "curdir": seed(1, "[uSe CurDIR]", "[Use CurDir]"),
+        "page_target": seed(7, 'Bob "the" {great}', "\0\0  C:\\x.txt\0 junk "),
+    }
+
+
+if __name__ == "__main__":
+    write("fuzz_lines", lines_seeds())
+    write("fuzz_follow", follow_seeds())
+    write("fuzz_display", display_seeds())
+    write("fuzz_markup_compose", compose_seeds())
+    write("fuzz_shell_rules", shell_rules_seeds())
+    write("fuzz_message", message_seeds())
