@@ -129,6 +129,14 @@ public:
     vek::win::UniqueChangeNotify FollowWake;  // folder change hint, may be empty
     std::string FollowBuffer;                 // one block of the log, reused
     vek::ChatRtf DisplayRtf;                  // the lines of one pass, as RTF
+    std::string FollowRenamed;                // where the followed log was renamed to, until read to its end
+    bool FollowBehind = false;                // more was waiting after the last pass: the next comes soon
+    // Reads one block of f at Follow.LogSize into DisplayRtf; true when a
+    // whole block was taken, so more may be waiting.
+    bool FollowBlock(HANDLE f, bool& any);
+    // Reads the last bytes of a file that will not grow again, its
+    // unfinished last line included.
+    void FollowRest(HANDLE f, bool& any);
     // Puts what DisplayRtf holds at the end of the chat display in one
     // insertion, keeping the player's caret, selection and view.
     void WriteDisplayRtf();

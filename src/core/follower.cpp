@@ -26,6 +26,46 @@ ReadRequest PlanRead(FollowState& s, const LogProbe& probe) {
     return r;
 }
 
+namespace {
+
+// Cuts `complete` (the CR-ended pieces of the bytes, or a piece handed on
+// without its CR) into cleaned lines and counts `consumed` bytes as read.
+std::span<const std::string_view> Cut(FollowState& s, std::string_view complete, std::size_t consumed) {
+    // No cleaned line is longer than its piece, so this keeps every view
+    // into Scratch valid while the block is cut.
+    if (s.Scratch.capacity() < complete.size()) s.Scratch.reserve(std::max<std::size_t>(complete.size(), kMaxBlock));
+
+    const char* p = complete.data();
+    const char* end = p + complete.size();
+    for (;;) {
+        const char* cr = static_cast<const char*>(std::memchr(p, '\r', static_cast<std::size_t>(end - p)));
+        if (!cr) cr = end;
+        s.Lines.push_back(CleanPiece(std::string_view(p, static_cast<std::size_t>(cr - p)), true, s.Scratch));
+        if (cr == end) break;
+        p = cr + 1;
+    }
+    s.LogSize += static_cast<std::int64_t>(consumed);
+    return s.Lines;
+}
+
+}  // namespace
+
+std::span<const std::string_view> TakeRest(FollowState& s, std::string_view bytes) {
+    s.Lines.clear();
+    s.Scratch.clear();
+    if (bytes.empty()) return {};
+    // What follows the last CR is the file's last line, though unfinished;
+    // LFs and NULs alone are no line.
+    const std::size_t lastCr = bytes.rfind('\r');
+    const std::size_t tail = lastCr == std::string_view::npos ? 0 : lastCr + 1;
+    const bool tailIsLine = bytes.find_first_not_of(std::string_view("\n\0", 2), tail) != std::string_view::npos;
+    if (!tailIsLine && lastCr == std::string_view::npos) {
+        s.LogSize += static_cast<std::int64_t>(bytes.size());
+        return {};
+    }
+    return Cut(s, tailIsLine ? bytes : bytes.substr(0, lastCr), bytes.size());
+}
+
 std::span<const std::string_view> TakeBlock(FollowState& s, std::string_view bytes) {
     s.Lines.clear();
     s.Scratch.clear();
@@ -44,21 +84,7 @@ std::span<const std::string_view> TakeBlock(FollowState& s, std::string_view byt
     } else {
         return {};  // a partial line: read again when more has arrived
     }
-    // No cleaned line is longer than its piece, so this keeps every view
-    // into Scratch valid while the block is cut.
-    if (s.Scratch.capacity() < complete.size()) s.Scratch.reserve(std::max<std::size_t>(complete.size(), kMaxBlock));
-
-    const char* p = complete.data();
-    const char* end = p + complete.size();
-    for (;;) {
-        const char* cr = static_cast<const char*>(std::memchr(p, '\r', static_cast<std::size_t>(end - p)));
-        if (!cr) cr = end;
-        s.Lines.push_back(CleanPiece(std::string_view(p, static_cast<std::size_t>(cr - p)), true, s.Scratch));
-        if (cr == end) break;
-        p = cr + 1;
-    }
-    s.LogSize += static_cast<std::int64_t>(consumed);
-    return s.Lines;
+    return Cut(s, complete, consumed);
 }
 
 }  // namespace vek

@@ -69,4 +69,10 @@ ReadRequest PlanRead(FollowState& s, const LogProbe& probe);
 // until the next TakeBlock while `bytes` lives.
 std::span<const std::string_view> TakeBlock(FollowState& s, std::string_view bytes);
 
+// Takes the last bytes of a file that will not grow any more (a log renamed
+// away), read at LogSize after TakeBlock has taken its whole lines: like
+// TakeBlock, but what follows the last CR is handed on as a line as well,
+// since no CR will ever come for it. LogSize advances by all the bytes.
+std::span<const std::string_view> TakeRest(FollowState& s, std::string_view bytes);
+
 }  // namespace vek

@@ -4,6 +4,11 @@
 // a hint: on Windows a log held open by the game often grows silently).
 #include <windows.h>
 
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "app/frmChat.h"
 #include "app/mdlChat.h"
 
@@ -11,9 +16,11 @@ namespace {
 
 constexpr UINT_PTR kFollowTimer = 1;
 constexpr UINT kFollowIntervalMs = 50;
-// A pass that finds more than one block waiting keeps reading blocks for at
-// most this long, so a burst is caught up quickly without freezing the window.
-constexpr ULONGLONG kPassBudgetMs = 40;
+// A pass takes one block at most: putting a block into a long display takes
+// the RichEdit up to a tenth of a second, and the window must keep answering.
+// While more is waiting, passes follow each other at this shorter interval;
+// timer messages come only when no input is queued, so typing goes first.
+constexpr UINT kCatchUpIntervalMs = USER_TIMER_MINIMUM;
 
 std::string FolderOf(const std::string& path) {
     size_t slash = path.find_last_of("\\/");
@@ -44,6 +51,38 @@ std::optional<vek::LogProbe> Probe(HANDLE f) {
     return p;
 }
 
+// The file in `folder` that has `id`, other than the one at `path`: where a
+// log went that was renamed away (rotated) while followed. The most recently
+// written files are looked at first, and only a few of them, so a folder of
+// old logs costs little. "" when none has it (deleted, or moved elsewhere).
+std::string FindRenamed(const std::string& path, const vek::FileIdentity& id) {
+    const std::string folder = FolderOf(path);
+    std::vector<std::pair<ULONGLONG, std::string>> files;
+    WIN32_FIND_DATAA fd;
+    HANDLE h = ::FindFirstFileExA((folder + "\\*").c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr, 0);
+    if (h == INVALID_HANDLE_VALUE) return {};
+    do {
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        std::string candidate = folder + "\\" + fd.cFileName;
+        if (::lstrcmpiA(candidate.c_str(), path.c_str()) == 0) continue;
+        files.emplace_back((static_cast<ULONGLONG>(fd.ftLastWriteTime.dwHighDateTime) << 32) |
+                               fd.ftLastWriteTime.dwLowDateTime,
+                           std::move(candidate));
+    } while (::FindNextFileA(h, &fd));
+    ::FindClose(h);
+    constexpr std::size_t kLooks = 16;
+    const std::size_t looks = std::min(files.size(), kLooks);
+    std::partial_sort(files.begin(), files.begin() + static_cast<std::ptrdiff_t>(looks), files.end(),
+                      [](const auto& a, const auto& b) { return a.first > b.first; });
+    for (std::size_t i = 0; i < looks; ++i) {
+        vek::win::UniqueFile f = OpenLog(files[i].second);
+        if (!f) continue;
+        std::optional<vek::LogProbe> p = Probe(f.get());
+        if (p && p->identity == id) return files[i].second;
+    }
+    return {};
+}
+
 }  // namespace
 
 void frmChat::StartLog() {
@@ -51,6 +90,8 @@ void frmChat::StartLog() {
         vek::win::UniqueFile f = OpenLog(mdlChat::LogFile);
         vek::StartFollowing(Follow, f ? Probe(f.get()) : std::nullopt);
     }
+    FollowRenamed.clear();
+    FollowBehind = false;
     Logging = true;
     EnableMenuItemById(IDM_LOG_START, false);
     EnableMenuItemById(IDM_LOG_STOP, true);
@@ -84,33 +125,73 @@ void frmChat::mnuLogAutostart_Click() {
 
 void frmChat::tmrFollow_Timer() {
     if (!Logging) return;
-    vek::win::UniqueFile f = OpenLog(mdlChat::LogFile);
-    if (!f) return;  // missing, locked or no log chosen: try again next pass
-    const ULONGLONG started = ::GetTickCount64();
     DisplayRtf.Begin();
-    bool any = false;
-    for (;;) {
+    bool any = false, behind = false;
+    vek::win::UniqueFile f = OpenLog(mdlChat::LogFile);
+    if (FollowRenamed.empty() && f && Follow.Identity) {
+        // Another file at the path: if the one followed so far was renamed
+        // away (rotated), what it got since the last pass is read first.
         std::optional<vek::LogProbe> probe = Probe(f.get());
-        if (!probe) break;
-        vek::ReadRequest r = vek::PlanRead(Follow, *probe);
-        if (r.count == 0) break;
-        FollowBuffer.resize(r.count);
-        LARGE_INTEGER at{};
-        at.QuadPart = r.offset;
-        DWORD got = 0;
-        if (!::SetFilePointerEx(f.get(), at, nullptr, FILE_BEGIN) ||
-            !::ReadFile(f.get(), FollowBuffer.data(), r.count, &got, nullptr) || got == 0)
-            break;  // LogSize stays; the next pass tries again
-        const std::int64_t before = Follow.LogSize;
-        for (std::string_view line : vek::TakeBlock(Follow, std::string_view(FollowBuffer.data(), got))) {
-            DisplayRtf.AddLogLine(line);
-            any = true;
+        if (probe && probe->identity && *probe->identity != *Follow.Identity)
+            FollowRenamed = FindRenamed(mdlChat::LogFile, *Follow.Identity);
+    }
+    if (!FollowRenamed.empty()) {
+        vek::win::UniqueFile old = OpenLog(FollowRenamed);
+        std::optional<vek::LogProbe> probe = old ? Probe(old.get()) : std::nullopt;
+        const bool gone = !probe || probe->identity != Follow.Identity;
+        if (gone || !FollowBlock(old.get(), any)) {
+            if (!gone) FollowRest(old.get(), any);  // it will not grow again
+            // Done with it: the file at the path next, from its first byte.
+            FollowRenamed.clear();
+            vek::StartFollowing(Follow, std::nullopt);
         }
-        // Only a full block may have more behind it; a partial line waits.
-        if (got < vek::kMaxBlock || Follow.LogSize == before ||
-            ::GetTickCount64() - started > kPassBudgetMs)
-            break;
+        behind = true;
+    } else if (f) {
+        behind = FollowBlock(f.get(), any);
     }
     f.reset();
     if (any && DisplayRtf.HasText()) WriteDisplayRtf();
+    if (behind != FollowBehind && Logging) {
+        FollowBehind = behind;
+        ::SetTimer(hWnd(), kFollowTimer, behind ? kCatchUpIntervalMs : kFollowIntervalMs, nullptr);
+    }
+}
+
+bool frmChat::FollowBlock(HANDLE f, bool& any) {
+    std::optional<vek::LogProbe> probe = Probe(f);
+    if (!probe) return false;
+    vek::ReadRequest r = vek::PlanRead(Follow, *probe);
+    if (r.count == 0) return false;
+    FollowBuffer.resize(r.count);
+    LARGE_INTEGER at{};
+    at.QuadPart = r.offset;
+    DWORD got = 0;
+    if (!::SetFilePointerEx(f, at, nullptr, FILE_BEGIN) ||
+        !::ReadFile(f, FollowBuffer.data(), r.count, &got, nullptr) || got == 0)
+        return false;  // LogSize stays; the next pass tries again
+    const std::int64_t before = Follow.LogSize;
+    for (std::string_view line : vek::TakeBlock(Follow, std::string_view(FollowBuffer.data(), got))) {
+        DisplayRtf.AddLogLine(line);
+        any = true;
+    }
+    // Only a full block may have more behind it; a partial line waits.
+    return got >= vek::kMaxBlock && Follow.LogSize != before;
+}
+
+void frmChat::FollowRest(HANDLE f, bool& any) {
+    std::optional<vek::LogProbe> probe = Probe(f);
+    if (!probe || probe->length <= Follow.LogSize) return;
+    // Less than a block: a longer piece without CR went out with TakeBlock.
+    const std::int64_t rest = std::min<std::int64_t>(probe->length - Follow.LogSize, vek::kMaxBlock);
+    FollowBuffer.resize(static_cast<size_t>(rest));
+    LARGE_INTEGER at{};
+    at.QuadPart = Follow.LogSize;
+    DWORD got = 0;
+    if (!::SetFilePointerEx(f, at, nullptr, FILE_BEGIN) ||
+        !::ReadFile(f, FollowBuffer.data(), static_cast<DWORD>(rest), &got, nullptr) || got == 0)
+        return;
+    for (std::string_view line : vek::TakeRest(Follow, std::string_view(FollowBuffer.data(), got))) {
+        DisplayRtf.AddLogLine(line);
+        any = true;
+    }
 }

@@ -1,0 +1,104 @@
+// ctest-lock: registry
+// Regressions found by the soak run. A log renamed away (rotated) while
+// followed lost the lines it had got since the last pass: the follower went
+// straight to the new file at the path. And a pass took blocks for 40 ms, so
+// a burst put a megabyte into the display at once and the window stopped
+// answering for a quarter of a second and more.
+#include <gtest/gtest.h>
+
+#include "support/winapp.h"
+
+using namespace vektest;
+
+namespace {
+
+const std::string kLead = "[2026-12-07 11:30:05] ";
+
+std::string Line(const std::string& shown) { return kLead + shown + "\r\n"; }
+
+// n lines of about 60 bytes, numbered from `from`, and what they show.
+std::string Many(int from, int n, std::string* shown) {
+    std::string out;
+    for (int i = from; i < from + n; ++i) {
+        const std::string s = "burst line " + std::to_string(i) + ", padded out to some length";
+        out += Line(s);
+        *shown += s + "\r";
+    }
+    return out;
+}
+
+TEST(FollowerRotation, WhatTheRenamedLogGotSinceTheLastPassIsShownBeforeTheNewLog) {
+    std::string bigShown;
+    const std::string big = Many(0, 3000, &bigShown);  // about three blocks
+    ASSERT_GT(big.size(), 3u * 65535u - 20000u);
+    const struct {
+        const char* name;
+        std::string beforeRename;  // written after the last pass
+        bool sameFolder;           // renamed within the log's folder, or moved away
+        std::string shown;         // what the display ends with
+    } cases[] = {
+        {"whole lines", Line("late one") + Line("late two"), true, "late one\rlate two\rnew first\r"},
+        {"an unfinished last line", Line("late") + kLead + "cut off", true, "late\rcut off\rnew first\r"},
+        {"several blocks", big, true, bigShown + "new first\r"},
+        // Out of sight: its tail is lost, and the new log is followed whole.
+        {"moved to another folder", Line("gone"), false, "new first\r"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ClearSettings();
+        TempDir dir, elsewhere;
+        const std::string log = dir.file("chat.log");
+        WriteBytes(log, "");
+        PutSetting("Run Before", "True");
+        PutSetting("Log", log);
+        auto form = MakeForm();
+        ASSERT_TRUE(form);
+        form->StartLog();
+        AppendBytes(log, Line("seen"));
+        ASSERT_TRUE(PumpUntil(*form, [&] { return ReadText(form->rtfChatText) == "seen\r"; }));
+
+        // No pass runs between these steps: passes run only while pumping.
+        AppendBytes(log, c.beforeRename);
+        const std::string renamed = c.sameFolder ? log + ".1" : elsewhere.file("old.log");
+        ASSERT_TRUE(MoveFileA(log.c_str(), renamed.c_str()));
+        WriteBytes(log, Line("new first"));
+
+        const std::string want = "seen\r" + c.shown;
+        EXPECT_TRUE(PumpUntil(*form, [&] { return ReadText(form->rtfChatText) == want; }, 20000))
+            << ReadText(form->rtfChatText).substr(0, 300);
+        // And on it goes with the new log.
+        AppendBytes(log, Line("new second"));
+        EXPECT_TRUE(PumpUntil(*form, [&] { return ReadText(form->rtfChatText) == want + "new second\r"; }));
+        form.reset();
+    }
+    ClearSettings();
+}
+
+TEST(FollowerRotation, APassTakesOneBlockAndABurstIsStillCaughtUp) {
+    ClearSettings();
+    TempDir dir;
+    const std::string log = dir.file("chat.log");
+    WriteBytes(log, "");
+    PutSetting("Run Before", "True");
+    PutSetting("Log", log);
+    auto form = MakeForm();
+    ASSERT_TRUE(form);
+    form->StartLog();
+    std::string shown;
+    const std::string burst = Many(0, 4500, &shown);  // more than four blocks
+    AppendBytes(log, burst);
+    form->tmrFollow_Timer();
+    EXPECT_GT(form->Follow.LogSize, 0);
+    EXPECT_LE(form->Follow.LogSize, 65535);
+    const std::int64_t afterOne = form->Follow.LogSize;
+    form->tmrFollow_Timer();
+    EXPECT_LE(form->Follow.LogSize - afterOne, 65535);
+    // The rest comes in passes close behind each other, without more writes.
+    EXPECT_TRUE(PumpUntil(*form, [&] { return form->Follow.LogSize == static_cast<std::int64_t>(burst.size()); },
+                          20000));
+    EXPECT_EQ(ReadText(form->rtfChatText), shown);
+    form.reset();
+    ClearSettings();
+}
+
+}  // namespace
