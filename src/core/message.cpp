@@ -39,7 +39,18 @@ std::string MessagePrefix(int type, std::string_view pageTo) {
 std::string OutgoingText(int type, std::string_view pageTo, std::string_view markup) {
     std::string out = MessagePrefix(type, pageTo);
     out.reserve(out.size() + markup.size() + 1);
-    out += markup;
+    // The game ends a message at the first carriage return: a line break
+    // inside the composition would send what follows as a message of its
+    // own, without the prefix (the rest of a page said aloud). It goes as a
+    // blank instead, CR LF as one.
+    for (size_t i = 0; i < markup.size(); ++i) {
+        const char c = markup[i];
+        if (c == '\r' || c == '\n') {
+            if (!(c == '\n' && i > 0 && markup[i - 1] == '\r')) out += ' ';
+        } else {
+            out += c;
+        }
+    }
     out += '\r';
     return out;
 }

@@ -29,7 +29,9 @@ int ComposerLeft(int type, int pageToWidthTwips = kPageToWidthTwips);
 // The target is used as it stands, without trimming.
 std::string MessagePrefix(int type, std::string_view pageTo);
 
-// The whole text typed into the game: prefix, markup, carriage return.
+// The whole text typed into the game: prefix, markup, carriage return. A
+// line break inside the markup goes as a blank, so that the game takes the
+// whole composition as one message under its prefix.
 std::string OutgoingText(int type, std::string_view pageTo, std::string_view markup);
 
 // Whether a character may stand in the page-target box: a double quote or a

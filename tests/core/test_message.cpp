@@ -51,6 +51,17 @@ TEST(OutgoingText, PrefixOfEachTypeThenMarkupThenCarriageReturn) {
     EXPECT_EQ(MessagePrefix(kNormal, "Bob"), "");
 }
 
+TEST(OutgoingText, ALineBreakInTheCompositionDoesNotEndThePageEarly) {
+    // Sent as it stands, the second line would reach the game as a message
+    // of its own: said aloud to everyone instead of paged.
+    EXPECT_EQ(OutgoingText(kPage, "Bob", "meet at\rthe {mill}"), "/\"Bob\" meet at the {mill}\r");
+    EXPECT_EQ(OutgoingText(kChat, "", "a\r\nb\nc\r\rd\r"), ";a b c  d \r");
+}
+
+TEST(MessagePrefix, OnlyPagesUseTheTarget) {
+    EXPECT_EQ(MessagePrefix(kNormal, "Bob"), "");
+}
+
 TEST(PageTo, QuoteAndBracesAreRefusedEverythingElseKept) {
     EXPECT_EQ(PageToFiltered("Bob"), "Bob");
     EXPECT_EQ(PageToFiltered("\"B{o}b\""), "Bob");

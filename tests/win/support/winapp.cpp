@@ -130,18 +130,6 @@ std::string ReadText(HWND re) {
     return vek::win::GetAllText(re);
 }
 
-void TypeChars(frmChat& form, HWND target, const std::string& text) {
-    for (char c : text) {
-        wchar_t wc = 0;
-        ::MultiByteToWideChar(CP_ACP, 0, &c, 1, &wc, 1);
-        SHORT vk = ::VkKeyScanW(wc);
-        ::PostMessageW(target, WM_KEYDOWN, LOBYTE(vk), 1);
-        ::PostMessageW(target, WM_CHAR, wc, 1);
-        ::PostMessageW(target, WM_KEYUP, LOBYTE(vk), 0xC0000001);
-        PumpPending(&form);
-    }
-}
-
 void PressKey(frmChat& form, HWND target, int vk, bool shift, bool ctrl, bool alt) {
     // Modifier state is read with GetKeyState, so set the thread's key state.
     BYTE state[256];

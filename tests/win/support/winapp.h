@@ -57,9 +57,8 @@ struct ColoredChar {
 std::vector<ColoredChar> ReadColored(HWND richEdit);
 std::string ReadText(HWND richEdit);  // line breaks as CR
 
-// Keyboard input as the message queue would deliver it: posts WM_KEYDOWN /
-// WM_CHAR / WM_KEYUP to the focused control and pumps them through the form.
-void TypeChars(frmChat& form, HWND target, const std::string& text);
+// Presses a key (with the given modifiers held) on a control, as the queue
+// would deliver it, through the form's pre-translation.
 void PressKey(frmChat& form, HWND target, int vk, bool shift = false, bool ctrl = false, bool alt = false);
 
 // The path of a program built beside the tests (fakegame.exe, vekchat.exe).
