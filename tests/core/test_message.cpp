@@ -58,10 +58,6 @@ TEST(OutgoingText, ALineBreakInTheCompositionDoesNotEndThePageEarly) {
     EXPECT_EQ(OutgoingText(kChat, "", "a\r\nb\nc\r\rd\r"), ";a b c  d \r");
 }
 
-TEST(MessagePrefix, OnlyPagesUseTheTarget) {
-    EXPECT_EQ(MessagePrefix(kNormal, "Bob"), "");
-}
-
 TEST(PageTo, QuoteAndBracesAreRefusedEverythingElseKept) {
     EXPECT_EQ(PageToFiltered("Bob"), "Bob");
     EXPECT_EQ(PageToFiltered("\"B{o}b\""), "Bob");
