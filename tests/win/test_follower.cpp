@@ -182,18 +182,22 @@ TEST_F(FollowerTest, TheViewStaysPutInALongDisplayWhileThePlayerReadsBack) {
     WriteBytes(log, "");
     Open();
     form->StartLog();
+    // 100,000 lines: far past the default limit of 32,767 characters, and
+    // past the 65,535 pixels where Wine scales scroll positions to 16 bits.
     std::string many;
-    for (int i = 0; i < 3000; ++i) many += Line("filler line " + std::to_string(i));
+    for (int i = 0; i < 100000; ++i) many += Line("filler line " + std::to_string(i));
     AppendBytes(log, many);
     HWND d = form->rtfChatText;
-    ASSERT_TRUE(PumpUntil(*form, [&] { return form->Follow.LogSize == static_cast<std::int64_t>(many.size()); }, 20000));
-    ASSERT_GT(vek::win::CharCount(d), 40000);  // well past the default limit of 32,767
+    ASSERT_TRUE(PumpUntil(*form, [&] { return form->Follow.LogSize == static_cast<std::int64_t>(many.size()); }, 240000));
+    ASSERT_GT(vek::win::CharCount(d), 1500000);
+    EXPECT_GE(SendMessageW(d, EM_GETLINECOUNT, 0, 0), 100000);
+    EXPECT_FALSE(SendMessageW(d, EM_CANUNDO, 0, 0)) << "the display keeps no undo history";
 
     // The player scrolls up and puts the caret there.
     vek::win::SetSel(d, 100, 100);
-    SendMessageW(d, EM_LINESCROLL, 0, -(SendMessageW(d, EM_GETFIRSTVISIBLELINE, 0, 0) - 500));
+    SendMessageW(d, EM_LINESCROLL, 0, -(SendMessageW(d, EM_GETFIRSTVISIBLELINE, 0, 0) - 90000));
     const LRESULT first = SendMessageW(d, EM_GETFIRSTVISIBLELINE, 0, 0);
-    ASSERT_EQ(first, 500);
+    ASSERT_EQ(first, 90000);
     AppendBytes(log, Line("news while reading"));
     ASSERT_TRUE(PumpUntil(*form, [&] { return Shown().find("news while reading") != std::string::npos; }));
     EXPECT_EQ(SendMessageW(d, EM_GETFIRSTVISIBLELINE, 0, 0), first);
