@@ -15,21 +15,6 @@ using namespace vek::win;
 
 namespace {
 
-// The box's whole text as the control holds it: positions in this string are
-// the control's character positions, whatever the ANSI code page makes of
-// them.
-std::wstring WideText(HWND re) {
-    std::wstring buf(static_cast<size_t>(CharCount(re)) + 1, L'\0');
-    GETTEXTEX gt{};
-    gt.cb = static_cast<DWORD>(buf.size() * sizeof(wchar_t));
-    gt.flags = GT_DEFAULT;
-    gt.codepage = 1200;
-    LRESULT got = ::SendMessageW(re, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&gt),
-                                 reinterpret_cast<LPARAM>(buf.data()));
-    buf.resize(got > 0 ? static_cast<size_t>(got) : 0);
-    return buf;
-}
-
 // True when the characters [from, to) all have colour c.
 bool RangeHasColor(HWND re, int from, int to, vek::Color c) {
     SetSel(re, from, to);
@@ -136,7 +121,7 @@ void frmChat::rtfMessage_SelChange() {
 }
 
 std::string frmChat::FormatVek(HWND box) {
-    const std::wstring text = WideText(box);
+    const std::wstring text = GetAllTextWide(box);
     const int n = static_cast<int>(text.size());
     if (n == 0) return {};
     vek::MarkupComposer markup;

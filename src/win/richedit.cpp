@@ -50,31 +50,29 @@ void SetSelColor(HWND re, Color c) {
     ::SendMessageW(re, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
 }
 
-std::string GetAllText(HWND re) {
-    int n = CharCount(re);
-    std::wstring buf(static_cast<size_t>(n) + 1, L'\0');
+namespace {
+// Text of the whole box or of its selection, as the control holds it.
+std::wstring TextWide(HWND re, int length, DWORD flags) {
+    std::wstring buf(static_cast<size_t>(length) + 1, L'\0');
     GETTEXTEX gt{};
     gt.cb = static_cast<DWORD>(buf.size() * sizeof(wchar_t));
-    gt.flags = GT_DEFAULT;
+    gt.flags = flags;
     gt.codepage = 1200;
     LRESULT got = ::SendMessageW(re, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&gt),
                                  reinterpret_cast<LPARAM>(buf.data()));
     buf.resize(got > 0 ? static_cast<size_t>(got) : 0);
-    return ToAnsi(buf);
+    return buf;
 }
+}  // namespace
+
+std::wstring GetAllTextWide(HWND re) { return TextWide(re, CharCount(re), GT_DEFAULT); }
+
+std::string GetAllText(HWND re) { return ToAnsi(GetAllTextWide(re)); }
 
 std::string GetSelText(HWND re) {
     Selection s = GetSel(re);
     if (s.length() <= 0) return {};
-    std::wstring buf(static_cast<size_t>(s.length()) + 1, L'\0');
-    GETTEXTEX gt{};
-    gt.cb = static_cast<DWORD>(buf.size() * sizeof(wchar_t));
-    gt.flags = GT_SELECTION;
-    gt.codepage = 1200;
-    LRESULT got = ::SendMessageW(re, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&gt),
-                                 reinterpret_cast<LPARAM>(buf.data()));
-    buf.resize(got > 0 ? static_cast<size_t>(got) : 0);
-    return ToAnsi(buf);
+    return ToAnsi(TextWide(re, s.length(), GT_SELECTION));
 }
 
 void ReplaceSel(HWND re, std::string_view text, bool canUndo) {

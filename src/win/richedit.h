@@ -26,6 +26,7 @@ std::optional<Color> GetSelColor(HWND re);
 void SetSelColor(HWND re, Color c);
 
 std::string GetAllText(HWND re);                  // the whole text, line breaks as CR
+std::wstring GetAllTextWide(HWND re);             // the same, as the control holds it
 std::string GetSelText(HWND re);
 void ReplaceSel(HWND re, std::string_view text, bool canUndo = true);
 
