@@ -1,23 +1,25 @@
 // The follower's bookkeeping driven by a sequence of file events decoded from
 // the input: writes of any bytes in any pieces (CR, LF and NUL included, runs
 // longer than a block), a shrink, a truncation, a replacement by another file
-// (rotation by rename), a deleted log, reads that fail or come back short and
-// opens that fail. A model of the file at the path says which bytes the
-// follower has handed on; the target aborts when
+// (rotation by rename, the renamed file read to its end or lost), a deleted
+// log, reads that fail or come back short and opens that fail. A model of the
+// file at the path says which bytes the follower has handed on; the target
+// aborts when
 //   - a pass's read does not start where the handed-on bytes of the file end
 //     (so a byte would be read twice or skipped), or asks for more than a block
-//     or than the file holds;
+//     or than the file holds, whatever length a probe reports;
 //   - the lines of a block are not exactly the bytes consumed, cut at CR,
 //     without LF and NUL, in order;
 //   - a block that held a CR leaves a complete line behind, or a block without
 //     one is consumed before it is a whole block;
 //   - after the events, passes that read everything leave a complete line
-//     unread.
-// Bytes are allowed to go unread only when a truncation, shrink, replacement
-// or deletion took them away before a pass read them. A shrink below what was
-// handed on restarts the file from byte 0 (the follower cannot tell a cut
-// from a rewrite, and a rewritten log must show whole), so the model counts
-// the kept bytes as written anew.
+//     unread; or a file renamed away is not handed on to its last byte, its
+//     unfinished last line as a line.
+// Bytes may go unread only when a truncation, a shrink, a rotation whose old
+// file is lost, or a deletion took them away before a pass read them. A
+// shrink below what was handed on restarts the file from byte 0 (the follower
+// cannot tell a cut from a rewrite, and a rewritten log must show whole), so
+// the model counts the kept bytes as written anew.
 //
 // The follower only ever sees the length and identity, so a log cut and then
 // grown back past the read position between two looks is indistinguishable
@@ -26,6 +28,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -129,6 +132,30 @@ struct Harness {
         }
     }
 
+    // The file followed so far was renamed away and the shell found it: it
+    // reads it to its end, the last unfinished line included, before it
+    // turns to the new file at the path.
+    void FinishRenamed() {
+        if (!m.exists) return;
+        while (Pass(ReadMode::Whole)) {
+        }
+        const std::string_view rest = std::string_view(m.file).substr(static_cast<std::size_t>(m.readUpTo));
+        if (rest.empty()) return;
+        Check(rest.find('\r') == std::string_view::npos && rest.size() < vek::kMaxBlock);
+        const std::int64_t before = s.LogSize;
+        std::string handed;
+        for (std::string_view line : vek::TakeRest(s, rest)) {
+            handed += line;
+            handed += '\r';
+        }
+        // The rest is one line unless it is only LFs and NULs.
+        std::string expected = Cleaned(rest);
+        if (!expected.empty()) expected += '\r';
+        Check(handed == expected);
+        Check(s.LogSize == before + static_cast<std::int64_t>(rest.size()));
+        m.readUpTo = s.LogSize;
+    }
+
     void Shrink(std::size_t to) {
         if (!m.exists || to > m.file.size()) return;
         m.file.resize(to);
@@ -137,9 +164,25 @@ struct Harness {
     }
 };
 
+// Whatever length and start a probe reports (a broken file system, a device
+// at the path), a read stays within the file and within a block.
+void CheckAnyProbe(const std::uint8_t* data, std::size_t size) {
+    if (size < 16) return;
+    std::int64_t start = 0, length = 0;
+    std::memcpy(&start, data, 8);
+    std::memcpy(&length, data + 8, 8);
+    vek::FollowState s;
+    vek::StartFollowing(s, vek::LogProbe{vek::FileIdentity{1, 1}, start});
+    Check(s.LogSize >= 0);
+    const vek::ReadRequest r = vek::PlanRead(s, vek::LogProbe{vek::FileIdentity{1, 1}, length});
+    Check(r.offset == s.LogSize && r.offset >= 0 && r.count <= vek::kMaxBlock);
+    Check(r.count == 0 || r.offset + static_cast<std::int64_t>(r.count) <= length);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    CheckAnyProbe(data, size);
     FuzzedDataProvider in(data, size);
     Harness h(in);
 
@@ -178,6 +221,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 if (h.m.exists) h.Shrink(in.ConsumeIntegralInRange<std::size_t>(0, h.m.file.size()));
                 break;
             case 8:  // rotated: another file now at the path, maybe with bytes already
+                if (in.ConsumeBool()) {
+                    h.FinishRenamed();
+                    vek::StartFollowing(h.s, std::nullopt);  // as the shell turns to the path
+                }  // else the old file is gone
                 h.Create();
                 h.Append(in.ConsumeBytesAsString(in.ConsumeIntegralInRange<std::size_t>(0, 40)));
                 break;

@@ -116,8 +116,8 @@ class Follow:
         self.size = to
         return self
 
-    def rotate(self, data):
-        self.e.int(0, 9, 8).sized(40, data)
+    def rotate(self, data, found=True):  # found: the renamed file is read to its end
+        self.e.int(0, 9, 8).bool(found).sized(40, data)
         self.size = len(data)
         return self
 
@@ -141,6 +141,7 @@ def follow_seeds():
 
     rotation = Follow()
     rotation.line(LINES[0]).line(LINES[3]).passes().line(LINES[4]).rotate("new file\r\n").line(LINES[1])
+    rotation.write("unfinished").rotate("", found=False).line(LINES[3]).passes()
     rotation.passes().delete().passes().line(LINES[0]).passes()
 
     long_line = Follow()

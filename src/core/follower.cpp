@@ -21,7 +21,9 @@ ReadRequest PlanRead(FollowState& s, const LogProbe& probe) {
     if (probe.length < s.LogSize) s.LogSize = 0;  // truncated
     ReadRequest r;
     r.offset = s.LogSize;
-    std::int64_t grown = probe.length - s.LogSize;
+    // A length below zero is nothing a file has; read nothing rather than let
+    // the count wrap round to gigabytes.
+    std::int64_t grown = std::max<std::int64_t>(probe.length - s.LogSize, 0);
     r.count = static_cast<std::uint32_t>(std::min<std::int64_t>(grown, kMaxBlock));
     return r;
 }
