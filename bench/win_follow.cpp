@@ -25,13 +25,6 @@ using namespace vektest;
 
 namespace {
 
-double Now() {
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
 double CpuSeconds() {
     FILETIME a, b, k, u;
     GetProcessTimes(GetCurrentProcess(), &a, &b, &k, &u);
@@ -52,10 +45,10 @@ std::string Lines(fakegame::Chatter& chat, int n, size_t* bytes = nullptr) {
 // Waits until the follower has handed on everything in the log.
 double CatchUp(frmChat& f, const std::string& log, const std::string& burst) {
     const std::int64_t target = f.Follow.LogSize + static_cast<std::int64_t>(burst.size());
-    const double t0 = Now();
+    const double t0 = Seconds();
     AppendBytes(log, burst);
     PumpUntil(f, [&] { return f.Follow.LogSize >= target; }, 600000);
-    return Now() - t0;
+    return Seconds() - t0;
 }
 
 // The writer the display would have without batching: one character at a
@@ -108,11 +101,11 @@ int main(int argc, char** argv) {
     if (!naiveOnly) {
         // 1. Quiet log: process CPU over a stretch of following.
         const double idleSeconds = quick ? 3.0 : 10.0;
-        double c0 = CpuSeconds(), t0 = Now();
+        double c0 = CpuSeconds(), t0 = Seconds();
         // The program's own loop, which sleeps until a message or wake-up
         // comes (the test pump polls, which would cost more than following).
-        while (Now() - t0 < idleSeconds) f->DoEvents(INFINITE);
-        double idleCpu = (CpuSeconds() - c0) / (Now() - t0) * 100.0;
+        while (Seconds() - t0 < idleSeconds) f->DoEvents(INFINITE);
+        double idleCpu = (CpuSeconds() - c0) / (Seconds() - t0) * 100.0;
         std::printf("quiet log, following on:   %.2f %% of one core over %.0f s\n", idleCpu, idleSeconds);
 
         // 2. Latency of one line: written to the log -> in the display.
@@ -121,10 +114,10 @@ int main(int argc, char** argv) {
             Pump(*f, 20 + (i * 7) % 45);  // spread the writes over the timer's phase
             const int before = vek::win::CharCount(f->rtfChatText);
             std::string line = Lines(chat, 1);
-            double w = Now();
+            double w = Seconds();
             AppendBytes(log, line);
             PumpUntil(*f, [&] { return vek::win::CharCount(f->rtfChatText) > before; }, 5000);
-            lat.push_back((Now() - w) * 1000.0);
+            lat.push_back((Seconds() - w) * 1000.0);
         }
         std::sort(lat.begin(), lat.end());
         std::printf("one line, log -> display:  median %.1f ms, worst %.1f ms (%zu lines)\n", lat[lat.size() / 2],
@@ -153,17 +146,17 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 2000; ++i) f->AppendData(fakegame::LogLine(st, chat2.Next()));
     std::fprintf(stderr, "display filled: %d characters\n", vek::win::CharCount(f->rtfChatText));
     const int naiveLines = quick ? 20 : 100;
-    double n0 = Now();
+    double n0 = Seconds();
     for (int i = 0; i < naiveLines; ++i) {
         NaiveAppend(f->rtfChatText, fakegame::LogLine(st, chat2.Next()));
         std::fprintf(stderr, ".");
     }
-    double sn = Now() - n0;
+    double sn = Seconds() - n0;
     std::printf("character-at-a-time writer into 2,000 shown lines: %.0f lines/s (%.1f ms/line)\n",
                 naiveLines / sn, sn / naiveLines * 1000);
-    double b0 = Now();
+    double b0 = Seconds();
     for (int i = 0; i < naiveLines; ++i) f->AppendData(fakegame::LogLine(st, chat2.Next()));
-    double sb = Now() - b0;
+    double sb = Seconds() - b0;
     std::printf("this program's writer, one line per call, same display: %.0f lines/s (%.2f ms/line)\n",
                 naiveLines / sb, sb / naiveLines * 1000);
 

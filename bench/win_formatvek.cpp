@@ -22,13 +22,6 @@ using namespace vektest;
 
 namespace {
 
-double Now() {
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
 // Fills the composer with n characters in runs of `run` characters that
 // cycle through the three markup colours.
 void Fill(HWND re, int n, int run) {
@@ -57,9 +50,9 @@ template <class F>
 double Median(int reps, F&& f) {
     std::vector<double> t;
     for (int r = 0; r < reps; ++r) {
-        const double t0 = Now();
+        const double t0 = Seconds();
         f();
-        t.push_back(Now() - t0);
+        t.push_back(Seconds() - t0);
     }
     std::sort(t.begin(), t.end());
     return t[t.size() / 2];

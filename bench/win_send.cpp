@@ -25,13 +25,6 @@ using namespace vektest;
 
 namespace {
 
-double Now() {
-    LARGE_INTEGER f, c;
-    ::QueryPerformanceFrequency(&f);
-    ::QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
 // A chat-channel message: ";", 198 characters of markup, the carriage return.
 std::string Message() {
     std::string markup;
@@ -79,12 +72,12 @@ void Measure(const char* peer, int rounds) {
     size_t incomplete = 0;
     mdlChat::SendToGame(msg);  // warm-up
     for (int i = 0; i < rounds; ++i) {
-        double t0 = Now();
+        double t0 = Seconds();
         if (mdlChat::SendToGame(msg) != msg.size()) ++incomplete;
-        bounded.push_back((Now() - t0) * 1000.0);
-        t0 = Now();
+        bounded.push_back((Seconds() - t0) * 1000.0);
+        t0 = Seconds();
         SendUnbounded(msg);
-        unbounded.push_back((Now() - t0) * 1000.0);
+        unbounded.push_back((Seconds() - t0) * 1000.0);
     }
     Print(peer, Summary(bounded, incomplete), rounds);
     Print("  same, unbounded SendMessageA:", Summary(unbounded, 0), rounds);

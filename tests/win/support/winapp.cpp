@@ -147,6 +147,13 @@ void PressKey(frmChat& form, HWND target, int vk, bool shift, bool ctrl, bool al
     ::SetKeyboardState(saved);
 }
 
+double Seconds() {
+    LARGE_INTEGER f, c;
+    ::QueryPerformanceFrequency(&f);
+    ::QueryPerformanceCounter(&c);
+    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
+}
+
 std::string BuiltProgram(const std::string& name) {
     char exe[MAX_PATH];
     ::GetModuleFileNameA(nullptr, exe, MAX_PATH);

@@ -61,6 +61,9 @@ std::string ReadText(HWND richEdit);  // line breaks as CR
 // would deliver it, through the form's pre-translation.
 void PressKey(frmChat& form, HWND target, int vk, bool shift = false, bool ctrl = false, bool alt = false);
 
+// Seconds on the performance counter, for benchmarks.
+double Seconds();
+
 // The path of a program built beside the tests (fakegame.exe, vekchat.exe).
 std::string BuiltProgram(const std::string& name);
 
