@@ -9,8 +9,9 @@
 //     capitalisation of "[Use CurDir]";
 //   - the page-target filter lets a double quote or brace through, drops or
 //     reorders anything else, or is not idempotent;
-//   - the outgoing text is not prefix, markup and CR, or a page prefix built
-//     from a filtered target holds other than its two double quotes;
+//   - the outgoing text is not prefix, markup (each line break in it a
+//     blank) and one CR, the only one, or a page prefix built from a filtered
+//     target holds other than its two double quotes;
 //   - a message type from outside the range leaves the cycle.
 #include <algorithm>
 #include <cstddef>
@@ -97,12 +98,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (vek::IsPageToChar(c)) kept += c;
     Check(target == kept && vek::PageToFiltered(target) == target);
 
+    // The page-target box is a single-line edit: a pasted line break ends
+    // what it takes in, so no target holds one.
+    const std::string line = target.substr(0, target.find_first_of("\r\n"));
     for (int t : {type, static_cast<int>(vek::kNormal), static_cast<int>(vek::kChat), static_cast<int>(vek::kPage)}) {
-        const std::string prefix = vek::MessagePrefix(t, target);
-        const std::string out = vek::OutgoingText(t, target, b);
-        Check(out == prefix + b + '\r');
+        const std::string prefix = vek::MessagePrefix(t, line);
+        const std::string out = vek::OutgoingText(t, line, b);
+        // The game ends a message at its first CR: only the last may be one.
+        Check(out.find('\r') == out.size() - 1 && out.find('\n') == std::string::npos);
+        std::string flat;  // each line break of the markup a blank, CR LF one
+        for (std::size_t i = 0; i < b.size(); ++i) {
+            if (b[i] == '\n' && i > 0 && b[i - 1] == '\r') continue;
+            flat += b[i] == '\r' || b[i] == '\n' ? ' ' : b[i];
+        }
+        Check(out == prefix + flat + '\r');
         if (t == vek::kPage) {
-            Check(prefix == "/\"" + target + "\" ");
+            Check(prefix == "/\"" + line + "\" ");
             Check(std::count(prefix.begin(), prefix.end(), '"') == 2);
         } else {
             Check(prefix == (t == vek::kChat ? ";" : ""));
