@@ -36,21 +36,29 @@ std::string MessagePrefix(int type, std::string_view pageTo) {
     }
 }
 
-std::string OutgoingText(int type, std::string_view pageTo, std::string_view markup) {
-    std::string out = MessagePrefix(type, pageTo);
-    out.reserve(out.size() + markup.size() + 1);
+std::string OneGameLine(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
     // The game ends a message at the first carriage return: a line break
     // inside the composition would send what follows as a message of its
     // own, without the prefix (the rest of a page said aloud). It goes as a
-    // blank instead, CR LF as one.
-    for (size_t i = 0; i < markup.size(); ++i) {
-        const char c = markup[i];
-        if (c == '\r' || c == '\n') {
-            if (!(c == '\n' && i > 0 && markup[i - 1] == '\r')) out += ' ';
-        } else {
-            out += c;
+    // blank instead, CR LF as one. Other control characters would edit the
+    // game's input line (a backspace deletes what was typed before it).
+    for (size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c == '\r' || c == '\n' || c == '\t') {
+            if (!(c == '\n' && i > 0 && text[i - 1] == '\r')) out += ' ';
+        } else if (c >= 32 && c != 127) {
+            out += static_cast<char>(c);
         }
     }
+    return out;
+}
+
+std::string OutgoingText(int type, std::string_view pageTo, std::string_view markup) {
+    // The page target too: pasted into the page box, it can hold anything.
+    std::string out = MessagePrefix(type, OneGameLine(pageTo));
+    out += OneGameLine(markup);
     out += '\r';
     return out;
 }

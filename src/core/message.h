@@ -31,8 +31,14 @@ std::string MessagePrefix(int type, std::string_view pageTo);
 
 // The whole text typed into the game: prefix, markup, carriage return. A
 // line break inside the markup goes as a blank, so that the game takes the
-// whole composition as one message under its prefix.
+// whole composition as one message under its prefix. The page target and
+// the markup both go through OneGameLine.
 std::string OutgoingText(int type, std::string_view pageTo, std::string_view markup);
+
+// A text as one line of keys for the game's input line: a line break (CR LF,
+// CR or LF) or a tab becomes one blank; other bytes below 32, and DEL, which
+// would edit the line as keys, are dropped.
+std::string OneGameLine(std::string_view text);
 
 // Whether a character may stand in the page-target box: a double quote or a
 // brace would break the page address open.
