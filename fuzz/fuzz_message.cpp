@@ -9,9 +9,10 @@
 //     capitalisation of "[Use CurDir]";
 //   - the page-target filter lets a double quote or brace through, drops or
 //     reorders anything else, or is not idempotent;
-//   - the outgoing text is not prefix, markup (each line break in it a
-//     blank) and one CR, the only one, or a page prefix built from a filtered
-//     target holds other than its two double quotes;
+//   - the outgoing text is not prefix, markup and one CR, with line breaks
+//     and tabs in target and markup as blanks and other control characters
+//     gone, or holds a control character before its CR, or a page prefix
+//     built from a filtered target holds other than its two double quotes;
 //   - a message type from outside the range leaves the cycle.
 #include <algorithm>
 #include <cstddef>
@@ -31,6 +32,19 @@ void Check(bool ok) {
 }
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// A text as the game's input line takes it: CR LF, CR, LF and tab each one
+// blank, other control characters gone.
+std::string GameLine(std::string_view s) {
+    std::string out;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        if (c == '\n' && i > 0 && s[i - 1] == '\r') continue;
+        if (c == '\r' || c == '\n' || c == '\t') out += ' ';
+        else if (c >= 32 && c != 127) out += s[i];
+    }
+    return out;
+}
 
 void CheckFilter(std::string_view f) {
     const std::string out = vek::DialogFilter(f);
@@ -98,22 +112,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (vek::IsPageToChar(c)) kept += c;
     Check(target == kept && vek::PageToFiltered(target) == target);
 
-    // The page-target box is a single-line edit: a pasted line break ends
-    // what it takes in, so no target holds one.
-    const std::string line = target.substr(0, target.find_first_of("\r\n"));
+    const std::string game = GameLine(b);
+    Check(vek::OneGameLine(b) == game && vek::OneGameLine(game) == game);
     for (int t : {type, static_cast<int>(vek::kNormal), static_cast<int>(vek::kChat), static_cast<int>(vek::kPage)}) {
-        const std::string prefix = vek::MessagePrefix(t, line);
-        const std::string out = vek::OutgoingText(t, line, b);
-        // The game ends a message at its first CR: only the last may be one.
-        Check(out.find('\r') == out.size() - 1 && out.find('\n') == std::string::npos);
-        std::string flat;  // each line break of the markup a blank, CR LF one
-        for (std::size_t i = 0; i < b.size(); ++i) {
-            if (b[i] == '\n' && i > 0 && b[i - 1] == '\r') continue;
-            flat += b[i] == '\r' || b[i] == '\n' ? ' ' : b[i];
-        }
-        Check(out == prefix + flat + '\r');
+        const std::string prefix = vek::MessagePrefix(t, GameLine(target));
+        const std::string out = vek::OutgoingText(t, target, b);
+        // The game ends a message at its first CR, and takes other control
+        // characters as editing keys: only the closing CR may be one.
+        for (std::size_t i = 0; i + 1 < out.size(); ++i)
+            Check(static_cast<unsigned char>(out[i]) >= 32 && out[i] != 127);
+        Check(out.back() == '\r');
+        Check(out == prefix + game + '\r');
         if (t == vek::kPage) {
-            Check(prefix == "/\"" + line + "\" ");
+            Check(prefix == "/\"" + GameLine(target) + "\" ");
             Check(std::count(prefix.begin(), prefix.end(), '"') == 2);
         } else {
             Check(prefix == (t == vek::kChat ? ";" : ""));
