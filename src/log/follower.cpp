@@ -11,13 +11,17 @@
 
 #include "app/frmChat.h"
 #include "app/mdlChat.h"
+#include "win/text.h"
 
 namespace {
 
 constexpr UINT_PTR kFollowTimer = 1;
 constexpr UINT kFollowIntervalMs = 50;
-// A pass takes one block at most: putting a block into a long display takes
-// the RichEdit up to a tenth of a second, and the window must keep answering.
+// A pass reads this much at most: the RichEdit takes about 1.5 ms per KB put
+// into a long display under Wine (more on a busy machine), and the window
+// must keep answering. Only a line longer than this makes a pass read a
+// whole block, which a line without CR needs to be handed on at all.
+constexpr DWORD kPassBytes = 16384;
 // While more is waiting, passes follow each other at this shorter interval;
 // timer messages come only when no input is queued, so typing goes first.
 constexpr UINT kCatchUpIntervalMs = USER_TIMER_MINIMUM;
@@ -29,11 +33,23 @@ std::string FolderOf(const std::string& path) {
     return path.substr(0, slash);
 }
 
+// A path for the wide file functions: one of MAX_PATH characters or more
+// gets the prefix that lifts the limit (a game may well keep its log that
+// deep; the ANSI functions would refuse it).
+std::wstring FilePath(const std::string& path) {
+    std::wstring w = vek::win::ToWide(path);
+    if (w.size() < MAX_PATH || w.rfind(L"\\\\?\\", 0) == 0) return w;
+    std::replace(w.begin(), w.end(), L'/', L'\\');  // the prefix turns off that translation
+    if (w.size() > 2 && w[1] == L':' && w[2] == L'\\') return L"\\\\?\\" + w;
+    if (w.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + w.substr(2);
+    return w;  // relative: left to the system
+}
+
 // Opens the log for reading only, sharing everything, so the game can go on
 // writing, renaming or deleting it. Never creates it.
 vek::win::UniqueFile OpenLog(const std::string& path) {
     if (path.empty() || path == "?") return {};
-    return vek::win::UniqueFile(::CreateFileA(path.c_str(), GENERIC_READ,
+    return vek::win::UniqueFile(::CreateFileW(FilePath(path).c_str(), GENERIC_READ,
                                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN,
                                               nullptr));
@@ -58,17 +74,18 @@ std::optional<vek::LogProbe> Probe(HANDLE f) {
 std::string FindRenamed(const std::string& path, const vek::FileIdentity& id) {
     const std::string folder = FolderOf(path);
     std::vector<std::pair<ULONGLONG, std::string>> files;
-    WIN32_FIND_DATAA fd;
-    HANDLE h = ::FindFirstFileExA((folder + "\\*").c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr, 0);
+    WIN32_FIND_DATAW fd;
+    HANDLE h = ::FindFirstFileExW(FilePath(folder + "\\*").c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch,
+                                  nullptr, 0);
     if (h == INVALID_HANDLE_VALUE) return {};
     do {
         if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-        std::string candidate = folder + "\\" + fd.cFileName;
+        std::string candidate = folder + "\\" + vek::win::ToAnsi(fd.cFileName);
         if (::lstrcmpiA(candidate.c_str(), path.c_str()) == 0) continue;
         files.emplace_back((static_cast<ULONGLONG>(fd.ftLastWriteTime.dwHighDateTime) << 32) |
                                fd.ftLastWriteTime.dwLowDateTime,
                            std::move(candidate));
-    } while (::FindNextFileA(h, &fd));
+    } while (::FindNextFileW(h, &fd));
     ::FindClose(h);
     constexpr std::size_t kLooks = 16;
     const std::size_t looks = std::min(files.size(), kLooks);
@@ -98,7 +115,7 @@ void frmChat::StartLog() {
     EnableEditMenu(true);
     for (HWND h : {rtfChatText, cmdMessageType, txtPageTo, rtfMessage}) ::EnableWindow(h, TRUE);
 
-    FollowWake.reset(::FindFirstChangeNotificationA(FolderOf(mdlChat::LogFile).c_str(), FALSE,
+    FollowWake.reset(::FindFirstChangeNotificationW(FilePath(FolderOf(mdlChat::LogFile)).c_str(), FALSE,
                                                      FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE |
                                                          FILE_NOTIFY_CHANGE_FILE_NAME));
     ::SetTimer(hWnd(), kFollowTimer, kFollowIntervalMs, nullptr);
@@ -162,20 +179,27 @@ bool frmChat::FollowBlock(HANDLE f, bool& any) {
     if (!probe) return false;
     vek::ReadRequest r = vek::PlanRead(Follow, *probe);
     if (r.count == 0) return false;
-    FollowBuffer.resize(r.count);
-    LARGE_INTEGER at{};
-    at.QuadPart = r.offset;
-    DWORD got = 0;
-    if (!::SetFilePointerEx(f, at, nullptr, FILE_BEGIN) ||
-        !::ReadFile(f, FollowBuffer.data(), r.count, &got, nullptr) || got == 0)
-        return false;  // LogSize stays; the next pass tries again
     const std::int64_t before = Follow.LogSize;
-    for (std::string_view line : vek::TakeBlock(Follow, std::string_view(FollowBuffer.data(), got))) {
-        DisplayRtf.AddLogLine(line);
-        any = true;
+    DWORD want = std::min<DWORD>(r.count, kPassBytes), got = 0;
+    for (;;) {
+        FollowBuffer.resize(want);
+        LARGE_INTEGER at{};
+        at.QuadPart = r.offset;
+        if (!::SetFilePointerEx(f, at, nullptr, FILE_BEGIN) ||
+            !::ReadFile(f, FollowBuffer.data(), want, &got, nullptr) || got == 0)
+            return false;  // LogSize stays; the next pass tries again
+        for (std::string_view line : vek::TakeBlock(Follow, std::string_view(FollowBuffer.data(), got))) {
+            DisplayRtf.AddLogLine(line);
+            any = true;
+        }
+        // No line ended in the short read: the whole block, which hands on a
+        // piece of a line too long to hold back.
+        if (Follow.LogSize != before || got < want || want == r.count) break;
+        want = r.count;
     }
-    // Only a full block may have more behind it; a partial line waits.
-    return got >= vek::kMaxBlock && Follow.LogSize != before;
+    // A full read that took something may have more behind it; a partial
+    // line waits for the next tick.
+    return got == want && Follow.LogSize != before;
 }
 
 void frmChat::FollowRest(HANDLE f, bool& any) {
