@@ -54,6 +54,8 @@ ShownText ShownOfLogLine(std::string_view line) {
     return {};
 }
 
+ShownText ShownOfContinuation(std::string_view piece) { return {piece, kCrLf}; }
+
 ShownText ShownOfInput(std::string_view input) {
     if (input.size() <= kLeadLength) return {};
     return {input.substr(kLeadLength), {}};

@@ -30,6 +30,10 @@ struct ShownText {
 // nothing; one of exactly 21 shows only the LF.
 ShownText ShownOfLogLine(std::string_view line);
 
+// From a piece that goes on with a line cut at a block's end (the follower's
+// FirstContinues): it has no lead, so all of it shows, then CR LF.
+ShownText ShownOfContinuation(std::string_view piece);
+
 // From a text that already carries its line break (AppendData's argument):
 // the text from its 23rd character on.
 ShownText ShownOfInput(std::string_view input);

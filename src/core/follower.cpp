@@ -10,6 +10,7 @@ namespace vek {
 void StartFollowing(FollowState& s, const std::optional<LogProbe>& probe) {
     s.LogSize = probe ? std::max<std::int64_t>(probe->length, 0) : 0;
     s.Identity = probe ? probe->identity : std::nullopt;
+    s.CutOff = s.FirstContinues = false;
     s.Lines.clear();
 }
 
@@ -19,6 +20,7 @@ ReadRequest PlanRead(FollowState& s, const LogProbe& probe) {
         s.Identity = probe.identity;
     }
     if (probe.length < s.LogSize) s.LogSize = 0;  // truncated
+    if (s.LogSize == 0) s.CutOff = false;  // a file read from its start begins a line
     ReadRequest r;
     r.offset = s.LogSize;
     // A length below zero is nothing a file has; read nothing rather than let
@@ -32,7 +34,10 @@ namespace {
 
 // Cuts `complete` (the CR-ended pieces of the bytes, or a piece handed on
 // without its CR) into cleaned lines and counts `consumed` bytes as read.
-std::span<const std::string_view> Cut(FollowState& s, std::string_view complete, std::size_t consumed) {
+// cutOff: the last piece is a line's beginning cut at the block's end.
+std::span<const std::string_view> Cut(FollowState& s, std::string_view complete, std::size_t consumed, bool cutOff) {
+    s.FirstContinues = s.CutOff;
+    s.CutOff = cutOff;
     // No cleaned line is longer than its piece, so this keeps every view
     // into Scratch valid while the block is cut.
     if (s.Scratch.capacity() < complete.size()) s.Scratch.reserve(std::max<std::size_t>(complete.size(), kMaxBlock));
@@ -63,9 +68,10 @@ std::span<const std::string_view> TakeRest(FollowState& s, std::string_view byte
     const bool tailIsLine = bytes.find_first_not_of(std::string_view("\n\0", 2), tail) != std::string_view::npos;
     if (!tailIsLine && lastCr == std::string_view::npos) {
         s.LogSize += static_cast<std::int64_t>(bytes.size());
+        s.CutOff = false;
         return {};
     }
-    return Cut(s, tailIsLine ? bytes : bytes.substr(0, lastCr), bytes.size());
+    return Cut(s, tailIsLine ? bytes : bytes.substr(0, lastCr), bytes.size(), false);
 }
 
 std::span<const std::string_view> TakeBlock(FollowState& s, std::string_view bytes) {
@@ -74,6 +80,7 @@ std::span<const std::string_view> TakeBlock(FollowState& s, std::string_view byt
     std::size_t lastCr = bytes.rfind('\r');
     std::size_t consumed;
     std::string_view complete;
+    bool cutOff = false;
     if (lastCr != std::string_view::npos) {
         complete = bytes.substr(0, lastCr);  // the pieces that a CR ended
         consumed = lastCr + 1;
@@ -83,10 +90,11 @@ std::span<const std::string_view> TakeBlock(FollowState& s, std::string_view byt
     } else if (bytes.size() >= kMaxBlock) {
         complete = bytes;  // a line too long to hold back: hand on this piece
         consumed = bytes.size();
+        cutOff = true;
     } else {
         return {};  // a partial line: read again when more has arrived
     }
-    return Cut(s, complete, consumed);
+    return Cut(s, complete, consumed, cutOff);
 }
 
 }  // namespace vek

@@ -46,6 +46,12 @@ struct FollowState {
     std::int64_t LogSize = 0;  // bytes of the followed file already handed on
     std::optional<FileIdentity> Identity;  // of the file LogSize counts, once seen
 
+    // The first line the last TakeBlock (or TakeRest) gave goes on from a
+    // piece of the same line handed on before, cut at a block's end: it has
+    // no lead of its own.
+    bool FirstContinues = false;
+    bool CutOff = false;  // the last line handed on was such a piece
+
     // Reused by TakeBlock so that a pass allocates nothing once warmed up.
     std::vector<std::string_view> Lines;
     std::string Scratch;

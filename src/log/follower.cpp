@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -100,6 +101,17 @@ std::string FindRenamed(const std::string& path, const vek::FileIdentity& id) {
     return {};
 }
 
+// Adds the lines a TakeBlock or TakeRest gave to the pass's RTF; true when
+// there were any.
+bool AddLines(vek::ChatRtf& rtf, const vek::FollowState& follow, std::span<const std::string_view> lines) {
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        // The rest of a line cut at a block's end has no lead to drop.
+        if (i == 0 && follow.FirstContinues) rtf.AddShown(vek::ShownOfContinuation(lines[0]));
+        else rtf.AddLogLine(lines[i]);
+    }
+    return !lines.empty();
+}
+
 }  // namespace
 
 void frmChat::StartLog() {
@@ -188,10 +200,8 @@ bool frmChat::FollowBlock(HANDLE f, bool& any) {
         if (!::SetFilePointerEx(f, at, nullptr, FILE_BEGIN) ||
             !::ReadFile(f, FollowBuffer.data(), want, &got, nullptr) || got == 0)
             return false;  // LogSize stays; the next pass tries again
-        for (std::string_view line : vek::TakeBlock(Follow, std::string_view(FollowBuffer.data(), got))) {
-            DisplayRtf.AddLogLine(line);
+        if (AddLines(DisplayRtf, Follow, vek::TakeBlock(Follow, std::string_view(FollowBuffer.data(), got))))
             any = true;
-        }
         // No line ended in the short read: the whole block, which hands on a
         // piece of a line too long to hold back.
         if (Follow.LogSize != before || got < want || want == r.count) break;
@@ -214,8 +224,5 @@ void frmChat::FollowRest(HANDLE f, bool& any) {
     if (!::SetFilePointerEx(f, at, nullptr, FILE_BEGIN) ||
         !::ReadFile(f, FollowBuffer.data(), static_cast<DWORD>(rest), &got, nullptr) || got == 0)
         return;
-    for (std::string_view line : vek::TakeRest(Follow, std::string_view(FollowBuffer.data(), got))) {
-        DisplayRtf.AddLogLine(line);
-        any = true;
-    }
+    if (AddLines(DisplayRtf, Follow, vek::TakeRest(Follow, std::string_view(FollowBuffer.data(), got)))) any = true;
 }

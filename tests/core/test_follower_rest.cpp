@@ -48,4 +48,34 @@ TEST(FollowerRest, TakesWhatTakeBlockHeldBack) {
     EXPECT_EQ(s.LogSize, static_cast<std::int64_t>(bytes.size()));
 }
 
+// A line longer than a block goes on in pieces: the follower says which
+// line goes on from a piece cut off before, so that no lead is dropped from
+// it (found by the bad-input test: 22 bytes of a 1 MB line went missing at
+// every block). A truncation starts lines afresh.
+TEST(FollowerRest, ThePieceAfterACutGoesOnWithoutALead) {
+    vek::FollowState s;
+    const std::string longLine(vek::kMaxBlock + 100, 'x');
+    const std::string log = longLine + "\r\nnext\r\n";
+    std::string_view rest = log;
+    std::vector<std::pair<std::string, bool>> got;  // line, goes on from a cut
+    while (!rest.empty()) {
+        const std::string_view block = rest.substr(0, vek::kMaxBlock);
+        const std::int64_t before = s.LogSize;
+        const auto lines = vek::TakeBlock(s, block);
+        for (size_t i = 0; i < lines.size(); ++i) got.emplace_back(std::string(lines[i]), i == 0 && s.FirstContinues);
+        rest.remove_prefix(static_cast<size_t>(s.LogSize - before));
+    }
+    ASSERT_EQ(got.size(), 3u);
+    EXPECT_EQ(got[0], std::make_pair(std::string(vek::kMaxBlock, 'x'), false));
+    EXPECT_EQ(got[1], std::make_pair(std::string(100, 'x'), true));
+    EXPECT_EQ(got[2], std::make_pair(std::string("next"), false));
+
+    // Cut again, then the log is truncated: its first line is no continuation.
+    vek::TakeBlock(s, std::string(vek::kMaxBlock, 'y'));
+    vek::PlanRead(s, vek::LogProbe{std::nullopt, 10});
+    const auto lines = vek::TakeBlock(s, "fresh\r\n");
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_FALSE(s.FirstContinues);
+}
+
 }  // namespace
