@@ -18,27 +18,31 @@ void frmChat::AppendData(const std::string& line) {
 void frmChat::WriteDisplayRtf() {
     HWND box = rtfChatText;
     const std::string_view rtf = DisplayRtf.Finish();  // views a whole std::string: NUL-terminated
+    SETTEXTEX st{ST_SELECTION, CP_ACP};
 
+    // Placing the caret and asking for the first visible line cost time in
+    // proportion to the display's length in some RichEdits, so the usual
+    // case, a caret at the end, does neither: the text goes in at the caret,
+    // which then stands at the new end by itself.
     const int end = CharCount(box);
     const Selection sel = GetSel(box);
-    const bool caretAtEnd = sel.start == sel.end && sel.end >= end;
-    const LRESULT firstLine = ::SendMessageW(box, EM_GETFIRSTVISIBLELINE, 0, 0);
-    {
-        RedrawFreeze freeze(box);
-        SetSel(box, end, end);
-        SETTEXTEX st{ST_SELECTION, CP_ACP};
-        ::SendMessageW(box, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&st), reinterpret_cast<LPARAM>(rtf.data()));
-        if (caretAtEnd) {
-            const int newEnd = CharCount(box);
-            SetSel(box, newEnd, newEnd);
-        } else {
-            SetSel(box, sel.start, sel.end);
-            // Keep the lines the player was reading in view: put the first
-            // visible line back (line numbers, not pixels, so this holds in
-            // any length of document).
-            const LRESULT nowFirst = ::SendMessageW(box, EM_GETFIRSTVISIBLELINE, 0, 0);
-            if (nowFirst != firstLine) ::SendMessageW(box, EM_LINESCROLL, 0, firstLine - nowFirst);
+    if (sel.start == sel.end && sel.end >= end) {
+        {
+            RedrawFreeze freeze(box);
+            ::SendMessageW(box, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&st), reinterpret_cast<LPARAM>(rtf.data()));
         }
+        ::SendMessageW(box, EM_SCROLLCARET, 0, 0);
+        return;
     }
-    if (caretAtEnd) ::SendMessageW(box, EM_SCROLLCARET, 0, 0);
+
+    // The player has the caret or a selection elsewhere: both stay, and so do
+    // the lines in view (kept by line number, not pixels, so this holds in
+    // any length of document).
+    const LRESULT firstLine = ::SendMessageW(box, EM_GETFIRSTVISIBLELINE, 0, 0);
+    RedrawFreeze freeze(box);
+    SetSel(box, end, end);
+    ::SendMessageW(box, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&st), reinterpret_cast<LPARAM>(rtf.data()));
+    SetSel(box, sel.start, sel.end);
+    const LRESULT nowFirst = ::SendMessageW(box, EM_GETFIRSTVISIBLELINE, 0, 0);
+    if (nowFirst != firstLine) ::SendMessageW(box, EM_LINESCROLL, 0, firstLine - nowFirst);
 }
