@@ -18,11 +18,6 @@ namespace {
 
 constexpr UINT_PTR kFollowTimer = 1;
 constexpr UINT kFollowIntervalMs = 50;
-// A pass reads this much at most: the RichEdit takes about 1.5 ms per KB put
-// into a long display under Wine (more on a busy machine), and the window
-// must keep answering. Only a line longer than this makes a pass read a
-// whole block, which a line without CR needs to be handed on at all.
-constexpr DWORD kPassBytes = 16384;
 // While more is waiting, passes follow each other at this shorter interval;
 // timer messages come only when no input is queued, so typing goes first.
 constexpr UINT kCatchUpIntervalMs = USER_TIMER_MINIMUM;
@@ -191,25 +186,23 @@ bool frmChat::FollowBlock(HANDLE f, bool& any) {
     if (!probe) return false;
     vek::ReadRequest r = vek::PlanRead(Follow, *probe);
     if (r.count == 0) return false;
+    // One block at most per pass, so the window keeps answering: a block
+    // goes into a display of 100,000 lines in under a tenth of a second under
+    // Wine. Each insertion also costs a little more the longer the display
+    // is, so smaller passes would make catching up slower as it grows.
     const std::int64_t before = Follow.LogSize;
-    DWORD want = std::min<DWORD>(r.count, kPassBytes), got = 0;
-    for (;;) {
-        FollowBuffer.resize(want);
-        LARGE_INTEGER at{};
-        at.QuadPart = r.offset;
-        if (!::SetFilePointerEx(f, at, nullptr, FILE_BEGIN) ||
-            !::ReadFile(f, FollowBuffer.data(), want, &got, nullptr) || got == 0)
-            return false;  // LogSize stays; the next pass tries again
-        if (AddLines(DisplayRtf, Follow, vek::TakeBlock(Follow, std::string_view(FollowBuffer.data(), got))))
-            any = true;
-        // No line ended in the short read: the whole block, which hands on a
-        // piece of a line too long to hold back.
-        if (Follow.LogSize != before || got < want || want == r.count) break;
-        want = r.count;
-    }
+    FollowBuffer.resize(r.count);
+    LARGE_INTEGER at{};
+    at.QuadPart = r.offset;
+    DWORD got = 0;
+    if (!::SetFilePointerEx(f, at, nullptr, FILE_BEGIN) ||
+        !::ReadFile(f, FollowBuffer.data(), r.count, &got, nullptr) || got == 0)
+        return false;  // LogSize stays; the next pass tries again
+    if (AddLines(DisplayRtf, Follow, vek::TakeBlock(Follow, std::string_view(FollowBuffer.data(), got))))
+        any = true;
     // A full read that took something may have more behind it; a partial
     // line waits for the next tick.
-    return got == want && Follow.LogSize != before;
+    return got == r.count && Follow.LogSize != before;
 }
 
 void frmChat::FollowRest(HANDLE f, bool& any) {
