@@ -182,8 +182,8 @@ def compose_seeds():
             e.char(ch).int(0, 7, pick)
         return e.bytes()
 
-    def colored(spec):
-        return [(c, pick) for text, pick in spec for c in text]
+    def colored(runs):
+        return [(c, pick) for text, pick in runs for c in text]
 
     foreign = Enc()
     foreign.sized(200, "").char("a").int(0, 7, 6).int(0, 2**32 - 1, 0x123456).char("b").int(0, 7, Q)
