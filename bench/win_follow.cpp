@@ -150,6 +150,12 @@ int main(int argc, char** argv) {
                     fill, 10000 / s2, s2 / 10000 * 1e6, s2 / s1);
     }
 
+    if (std::getenv("VEK_BENCH_NO_NAIVE")) {
+        f.reset();
+        ClearSettings();
+        return 0;
+    }
+
     // 5. The character-at-a-time writer, into a display of 2,000 lines.
     f->StopLog();
     SetWindowTextW(f->rtfChatText, L"");
