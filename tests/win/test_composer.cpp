@@ -46,11 +46,8 @@ std::string Colors(HWND re) {
 class ComposerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ClearSettings();
-        PutSetting("Run Before", "True");
-        f = MakeForm();
+        f = MakeFollowingForm();
         ASSERT_TRUE(f);
-        f->StartLog();
         SetFocus(f->rtfMessage);
         PumpPending(f.get());
         ASSERT_EQ(GetFocus(), f->rtfMessage);

@@ -38,11 +38,8 @@ void SetSel(HWND h, int s, int e) {
 class EditMenuTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ClearSettings();
-        PutSetting("Run Before", "True");
-        f = MakeForm();
+        f = MakeFollowingForm();
         ASSERT_TRUE(f);
-        f->StartLog();
         f->ShowPageTo(true);  // as for the Page type
         PumpPending(f.get());
     }

@@ -60,6 +60,14 @@ std::unique_ptr<frmChat> MakeForm() {
     return form;
 }
 
+std::unique_ptr<frmChat> MakeFollowingForm() {
+    ClearSettings();
+    PutSetting("Run Before", "True");
+    auto form = MakeForm();
+    if (form) form->StartLog();
+    return form;
+}
+
 TempDir::TempDir() {
     char base[MAX_PATH];
     ::GetTempPathA(MAX_PATH, base);
