@@ -86,43 +86,46 @@ class Follow:
             self.size = len(start_content)
 
     def write(self, data):
-        self.e.int(0, 9, 0).sized(80, data)
+        self.e.int(0, 10, 0).sized(80, data)
         self.size += len(data)
         return self
 
     def line(self, data):
-        self.e.int(0, 9, 1).sized(60, data)
+        self.e.int(0, 10, 1).sized(60, data)
         self.size += len(data) + 2
         return self
 
     def run(self, ch, n):
-        self.e.int(0, 9, 2).char(ch).int(1, 3 * 65535 // 2, n)
+        self.e.int(0, 10, 2).char(ch).int(1, 3 * 65535 // 2, n)
         self.size += n
         return self
 
     # Passes that read everything or whose read fails. (A short read takes a
     # length within the request, which depends on what the follower has read.)
     def passes(self, kind="whole"):
-        self.e.int(0, 9, {"whole": 3, "fail": 5}[kind])
+        if kind == "whole":
+            self.e.int(0, 10, 3)
+        else:
+            self.e.int(0, 10, 4).int(0, 4, 2)
         return self
 
-    def truncate(self, read="whole"):
-        self.e.int(0, 9, 6).int(0, 2, {"whole": 0, "fail": 2}[read])
+    def truncate(self):
+        self.e.int(0, 10, 5)
         self.size = 0
         return self
 
     def shrink(self, to):
-        self.e.int(0, 9, 7).int(0, self.size, to).int(0, 2, 0)
+        self.e.int(0, 10, 6).int(0, self.size, to)
         self.size = to
         return self
 
     def rotate(self, data, found=True):  # found: the renamed file is read to its end
-        self.e.int(0, 9, 8).bool(found).sized(40, data)
+        self.e.int(0, 10, 7 if found else 8).sized(40, data)
         self.size = len(data)
         return self
 
     def delete(self):
-        self.e.int(0, 9, 9)
+        self.e.int(0, 10, 9)
         self.size = 0
         return self
 

@@ -51,6 +51,9 @@ std::span<const std::string_view> Cut(FollowState& s, std::string_view complete,
         if (cr == end) break;
         p = cr + 1;
     }
+    // A piece of a long line that holds nothing to show (only LFs and NULs)
+    // is no line of its own.
+    if (cutOff && s.Lines.size() == 1 && s.Lines[0].empty()) s.Lines.clear();
     s.LogSize += static_cast<std::int64_t>(consumed);
     return s.Lines;
 }

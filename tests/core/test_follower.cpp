@@ -1,87 +1,69 @@
+// The follower's whole pass, driven through in-memory files: where following
+// starts, what a pass hands on, and how it meets partial lines, long lines,
+// NUL bytes, truncation, replacement, rotation and failing files.
 #include <gtest/gtest.h>
 
-#include <optional>
 #include <random>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "core/follower.h"
-#include "core/lines.h"
+#include "core/log_follower.h"
+#include "fake_log_files.h"
 
 namespace {
 
 using namespace std::string_literals;
-using vek::FileIdentity;
-using vek::FollowState;
 using vek::kMaxBlock;
+using vektest::FakeFiles;
+using vektest::RecordingSink;
 using Lines = std::vector<std::string>;
 
-// A log file as the shell would see it, and the shell's side of a pass.
-struct FakeLog {
-    std::optional<std::string> bytes;  // nullopt: no file at the path
-    FileIdentity id{7, 1};
+const std::string kLog = "C:\\game\\chat.log";
 
-    vek::LogProbe Probe() const { return {id, static_cast<std::int64_t>(bytes->size())}; }
-    void Append(const std::string& s) {
-        if (!bytes) bytes.emplace();
-        *bytes += s;
+struct Follower {
+    FakeFiles files;
+    RecordingSink sink;
+    vek::LogFollower follower{files, sink};
+
+    // One pass; the lines it handed on.
+    Lines Pass() {
+        follower.Pass();
+        return sink.Take();
+    }
+    // Passes until one finds nothing more waiting; all their lines.
+    Lines PassUntilQuiet() {
+        for (int i = 0; i < 1000 && follower.Pass(); ++i) {
+        }
+        follower.Pass();  // and one that finds the rest of a burst, if any
+        return sink.Take();
     }
 };
 
-void Start(FollowState& s, const FakeLog& log) {
-    vek::StartFollowing(s, log.bytes ? std::optional(log.Probe()) : std::nullopt);
-}
-
-// One pass: open (fails when there is no file), probe, read what is asked.
-Lines Pass(FollowState& s, const FakeLog& log, std::uint32_t* asked = nullptr) {
-    if (!log.bytes) return {};
-    vek::ReadRequest r = vek::PlanRead(s, log.Probe());
-    if (asked) *asked = r.count;
-    if (r.count == 0) return {};
-    EXPECT_EQ(r.offset, s.LogSize);
-    EXPECT_LE(r.count, kMaxBlock);
-    std::string block = log.bytes->substr(static_cast<std::size_t>(r.offset), r.count);
-    Lines out;
-    for (std::string_view line : vek::TakeBlock(s, block)) out.emplace_back(line);
-    return out;
-}
-
-Lines PassUntilQuiet(FollowState& s, const FakeLog& log) {
-    Lines all;
-    for (int i = 0; i < 1000; ++i) {
-        std::int64_t before = s.LogSize;
-        Lines got = Pass(s, log);
-        all.insert(all.end(), got.begin(), got.end());
-        if (s.LogSize == before) break;
-    }
-    return all;
-}
-
 TEST(Follower, WhereFollowingStarts) {
-    FollowState s;
-    FakeLog log;
-    log.Append("old line\r\n");
-    Start(s, log);
-    EXPECT_EQ(s.LogSize, 10);
-    EXPECT_EQ(Pass(s, log), Lines{});
-    log.Append("new line\r\n");
-    EXPECT_EQ(Pass(s, log), Lines{"new line"});
+    Follower f;
+    f.files.Append(kLog, "old line\r\n");
+    f.follower.Start(kLog);
+    EXPECT_EQ(f.follower.LogSize(), 10);
+    EXPECT_EQ(f.Pass(), Lines{});
+    f.files.Append(kLog, "new line\r\n");
+    EXPECT_EQ(f.Pass(), Lines{"new line"});
 
     // A restart measures the file again instead of keeping the old count.
-    log.Append("while stopped\r\n");
-    Start(s, log);
-    EXPECT_EQ(Pass(s, log), Lines{});
+    f.files.Append(kLog, "while stopped\r\n");
+    f.follower.Start(kLog);
+    EXPECT_EQ(f.Pass(), Lines{});
 
-    // No file at Start, even after an earlier run: a log that appears later
-    // shows from its first byte.
-    FakeLog later;
-    later.bytes.reset();
-    Start(s, later);
-    EXPECT_EQ(s.LogSize, 0);
-    EXPECT_EQ(Pass(s, later), Lines{});
-    later.Append("first\r\nsecond\r\n");
-    EXPECT_EQ(Pass(s, later), (Lines{"first", "second"}));
+    // No file at the start, even after an earlier run: a log that appears
+    // later shows from its first byte. No log chosen at all reads nothing.
+    const std::string later = "C:\\game\\later.log";
+    f.follower.Start(later);
+    EXPECT_EQ(f.follower.LogSize(), 0);
+    EXPECT_EQ(f.Pass(), Lines{});
+    f.files.Append(later, "first\r\nsecond\r\n");
+    EXPECT_EQ(f.Pass(), (Lines{"first", "second"}));
+    f.follower.Start("?");
+    EXPECT_EQ(f.Pass(), Lines{});
 }
 
 TEST(Follower, PartialLinesAreHeldBackUntilTheirCr) {
@@ -100,63 +82,76 @@ TEST(Follower, PartialLinesAreHeldBackUntilTheirCr) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        FollowState s;
-        FakeLog log;
-        log.Append("");
-        Start(s, log);
+        Follower f;
+        f.files.Append(kLog, "");
+        f.follower.Start(kLog);
         for (std::size_t i = 0; i < c.writes.size(); ++i) {
-            log.Append(c.writes[i]);
-            EXPECT_EQ(Pass(s, log), c.perPass[i]) << "pass " << i;
+            f.files.Append(kLog, c.writes[i]);
+            EXPECT_EQ(f.Pass(), c.perPass[i]) << "pass " << i;
         }
         // LogSize never counts the held-back partial line.
-        std::size_t lastCr = log.bytes->rfind('\r');
+        const std::string& bytes = f.files.Find(kLog)->bytes;
+        const std::size_t lastCr = bytes.rfind('\r');
         std::size_t expected = lastCr == std::string::npos ? 0 : lastCr + 1;
-        while (expected < log.bytes->size() && (*log.bytes)[expected] == '\n') ++expected;  // no NULs here
-        EXPECT_EQ(s.LogSize, static_cast<std::int64_t>(expected));
+        while (expected < bytes.size() && bytes[expected] == '\n') ++expected;
+        EXPECT_EQ(f.follower.LogSize(), static_cast<std::int64_t>(expected));
     }
 }
 
-// More than one block at once: every line arrives whole, in order, also the
-// one that crosses the 65535-byte boundary.
-TEST(Follower, GrowthBeyondOneBlockKeepsEveryLineWhole) {
-    FollowState s;
-    FakeLog log;
-    log.Append("");
-    Start(s, log);
+// A burst: one block in the first pass; once behind, two blocks go into one
+// pass (one insertion into the display), no more; every line arrives whole,
+// in order, also the ones that cross a block's end, and only the last pass
+// says that nothing more is waiting.
+TEST(Follower, ABurstComesABlockThenTwoAtATimeWithEveryLineWhole) {
+    Follower f;
+    f.files.Append(kLog, "");
+    f.follower.Start(kLog);
     Lines written;
-    for (int i = 0; written.size() < 5000; ++i) {
+    std::string burst;
+    for (int i = 0; written.size() < 6000; ++i) {
         written.push_back("[2026-12-07 11:30:05] line " + std::to_string(i) + std::string(i % 37, 'x'));
-        log.Append(written.back() + "\r\n");
+        burst += written.back() + "\r\n";
     }
-    ASSERT_GT(log.bytes->size(), 3u * kMaxBlock);
-    std::uint32_t asked = 0;
-    Lines first = Pass(s, log, &asked);
-    EXPECT_EQ(asked, kMaxBlock);
-    Lines got = first;
-    Lines rest = PassUntilQuiet(s, log);
-    got.insert(got.end(), rest.begin(), rest.end());
-    EXPECT_EQ(got, written);
-    EXPECT_EQ(s.LogSize, static_cast<std::int64_t>(log.bytes->size()));
+    ASSERT_GT(burst.size(), 4u * kMaxBlock);
+    f.files.Append(kLog, burst);
+
+    std::vector<std::int64_t> taken;  // bytes each pass took
+    bool more = true;
+    for (int i = 0; i < 100 && more; ++i) {
+        const std::int64_t before = f.follower.LogSize();
+        more = f.follower.Pass();
+        taken.push_back(f.follower.LogSize() - before);
+    }
+    ASSERT_FALSE(more);
+    ASSERT_GE(taken.size(), 3u);
+    EXPECT_GT(taken[0], 0);
+    EXPECT_LE(taken[0], kMaxBlock);
+    EXPECT_GT(taken[1], kMaxBlock);
+    for (std::int64_t t : taken) EXPECT_LE(t, 2 * static_cast<std::int64_t>(kMaxBlock));
+    EXPECT_EQ(f.sink.Take(), written);
+    EXPECT_EQ(f.follower.LogSize(), static_cast<std::int64_t>(burst.size()));
 }
 
 // A line that never gets its CR must not grow the held-back text without
-// bound: it is handed on in whole blocks.
-TEST(Follower, OverlongLineIsHandedOnInPieces) {
-    FollowState s;
-    FakeLog log;
-    log.Append("");
-    Start(s, log);
+// bound: it is handed on in whole blocks, and the pieces after the first go
+// on from it (no lead of their own).
+TEST(Follower, OverlongLineIsHandedOnInPiecesThatGoOnFromTheFirst) {
+    Follower f;
+    f.files.Append(kLog, "");
+    f.follower.Start(kLog);
     std::string longLine;
     for (std::size_t i = 0; i < 2 * kMaxBlock + 100; ++i) longLine += static_cast<char>('a' + i % 26);
-    log.Append(longLine);
-    Lines got = PassUntilQuiet(s, log);
-    ASSERT_EQ(got.size(), 2u);
-    EXPECT_EQ(got[0].size(), kMaxBlock);
-    EXPECT_EQ(got[0] + got[1], longLine.substr(0, 2 * kMaxBlock));
-    EXPECT_EQ(s.LogSize, 2 * static_cast<std::int64_t>(kMaxBlock));  // the last 100 bytes wait
-
-    log.Append("\r\n");
-    EXPECT_EQ(Pass(s, log), Lines{longLine.substr(2 * kMaxBlock)});
+    f.files.Append(kLog, longLine);
+    f.PassUntilQuiet();
+    f.files.Append(kLog, "\r\nnext\r\n");
+    f.PassUntilQuiet();
+    const std::vector<RecordingSink::Line> want = {
+        {longLine.substr(0, kMaxBlock), false},
+        {longLine.substr(kMaxBlock, kMaxBlock), true},
+        {longLine.substr(2 * kMaxBlock), true},
+        {"next", false},
+    };
+    EXPECT_EQ(f.sink.lines, want);
 }
 
 TEST(Follower, NulBytesAreSkippedWithoutStalling) {
@@ -172,15 +167,14 @@ TEST(Follower, NulBytesAreSkippedWithoutStalling) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.write));
-        FollowState s;
-        FakeLog log;
-        log.Append("");
-        Start(s, log);
-        log.Append(c.write);
-        EXPECT_EQ(Pass(s, log), c.lines);
-        EXPECT_EQ(s.LogSize, static_cast<std::int64_t>(log.bytes->size()));
-        log.Append("after\r\n");
-        EXPECT_EQ(Pass(s, log), Lines{"after"});
+        Follower f;
+        f.files.Append(kLog, "");
+        f.follower.Start(kLog);
+        f.files.Append(kLog, c.write);
+        EXPECT_EQ(f.Pass(), c.lines);
+        EXPECT_EQ(f.follower.LogSize(), static_cast<std::int64_t>(c.write.size()));
+        f.files.Append(kLog, "after\r\n");
+        EXPECT_EQ(f.Pass(), Lines{"after"});
     }
 }
 
@@ -188,91 +182,146 @@ TEST(Follower, TruncatedOrReplacedLogIsFollowedFromItsStart) {
     struct Case {
         const char* name;
         std::string replacement;
-        bool newIdentity;
+        bool newFile;  // another file takes the path, else the same file is cut
         Lines lines;
     };
     const Case cases[] = {
         {"truncated to nothing", "", false, {}},
         {"truncated and rewritten shorter", "fresh\r\n", false, {"fresh"}},
-        {"renamed over, shorter", "other\r\n", true, {"other"}},
-        {"renamed over, longer", "a much longer replacement line\r\nand one more\r\n", true,
+        {"replaced, shorter", "other\r\n", true, {"other"}},
+        {"replaced, longer", "a much longer replacement line\r\nand one more\r\n", true,
          {"a much longer replacement line", "and one more"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        FollowState s;
-        FakeLog log;
-        log.Append("existing text\r\n");
-        Start(s, log);
-        log.Append("seen\r\n");
-        ASSERT_EQ(Pass(s, log), Lines{"seen"});
+        Follower f;
+        f.files.Append(kLog, "existing text\r\n");
+        f.follower.Start(kLog);
+        f.files.Append(kLog, "seen\r\n");
+        ASSERT_EQ(f.Pass(), Lines{"seen"});
 
-        log.bytes = c.replacement;
-        if (c.newIdentity) log.id = {7, 2};
-        EXPECT_EQ(Pass(s, log), c.lines);
-        EXPECT_EQ(s.LogSize, static_cast<std::int64_t>(c.replacement.size()));
-        log.Append("grown\r\n");
-        EXPECT_EQ(Pass(s, log), Lines{"grown"});
+        if (c.newFile) {
+            f.files.Replace(kLog, c.replacement);
+        } else {
+            f.files.Truncate(kLog, 0);
+            f.files.Append(kLog, c.replacement);
+        }
+        EXPECT_EQ(f.Pass(), c.lines);
+        EXPECT_EQ(f.follower.LogSize(), static_cast<std::int64_t>(c.replacement.size()));
+        f.files.Append(kLog, "grown\r\n");
+        EXPECT_EQ(f.Pass(), Lines{"grown"});
     }
 }
 
-// A system that cannot tell the identity must not make every pass look like
-// a replacement.
-TEST(Follower, UnknownIdentityIsNoReplacement) {
-    FollowState s;
-    vek::StartFollowing(s, vek::LogProbe{FileIdentity{1, 1}, 100});
-    vek::ReadRequest r = vek::PlanRead(s, vek::LogProbe{std::nullopt, 120});
-    EXPECT_EQ(r.offset, 100);
-    EXPECT_EQ(r.count, 20u);
-    r = vek::PlanRead(s, vek::LogProbe{FileIdentity{1, 1}, 120});
-    EXPECT_EQ(r.offset, 100);
+// A log renamed away (rotated) is read to its end, its unfinished last line
+// included, before the new log at the path is followed from its first byte.
+// One moved out of its folder cannot be found: the new log follows at once.
+TEST(Follower, ARotatedLogIsReadToItsEndBeforeTheNewOne) {
+    std::string big;
+    Lines bigLines;
+    for (int i = 0; i < 3000; ++i) {
+        bigLines.push_back("burst line " + std::to_string(i) + ", padded out to some length");
+        big += bigLines.back() + "\r\n";
+    }
+    Lines bigThenNew = bigLines;
+    bigThenNew.push_back("new first");
+    const struct {
+        const char* name;
+        std::string beforeRename;  // written after the last pass
+        std::string renamedTo;
+        Lines lines;
+    } cases[] = {
+        {"whole lines", "late one\r\nlate two\r\n", "C:\\game\\chat.log.1", {"late one", "late two", "new first"}},
+        {"an unfinished last line", "late\r\ncut off", "C:\\game\\chat.log.1", {"late", "cut off", "new first"}},
+        {"several blocks", big, "C:\\game\\chat.1.log", bigThenNew},
+        {"moved to another folder", "gone\r\n", "D:\\old\\chat.log", {"new first"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Follower f;
+        f.files.Append(kLog, "");
+        f.follower.Start(kLog);
+        f.files.Append(kLog, "seen\r\n");
+        ASSERT_EQ(f.Pass(), Lines{"seen"});
+        f.files.Append(kLog, c.beforeRename);
+        f.files.Rename(kLog, c.renamedTo);
+        f.files.Append(kLog, "new first\r\n");
+        EXPECT_EQ(f.PassUntilQuiet(), c.lines);
+        f.files.Append(kLog, "new second\r\n");
+        EXPECT_EQ(f.Pass(), Lines{"new second"});
+    }
 }
 
-// A read that fails or comes back short (the shell then hands over what it
-// got, possibly nothing) keeps LogSize and shows no empty line.
-TEST(Follower, FailedOrShortReadKeepsLogSize) {
-    FollowState s;
-    FakeLog log;
-    log.Append("");
-    Start(s, log);
-    log.Append("abc\r\ndef\r\n");
-    ASSERT_EQ(vek::PlanRead(s, log.Probe()).count, 10u);
-    EXPECT_TRUE(vek::TakeBlock(s, "").empty());
-    EXPECT_EQ(s.LogSize, 0);
-    Lines got;
-    for (std::string_view l : vek::TakeBlock(s, "abc\r\nde")) got.emplace_back(l);
-    EXPECT_EQ(got, Lines{"abc"});
-    EXPECT_EQ(Pass(s, log), Lines{"def"});
-    EXPECT_EQ(s.LogSize, 10);
+// A system that cannot tell identities must not make every pass look like a
+// replacement.
+TEST(Follower, UnknownIdentityIsNoReplacement) {
+    Follower f;
+    f.files.Append(kLog, "old\r\n");
+    f.follower.Start(kLog);
+    f.files.unknownIdentity = true;
+    f.files.Append(kLog, "new\r\n");
+    EXPECT_EQ(f.Pass(), Lines{"new"});
+    f.files.unknownIdentity = false;
+    f.files.Append(kLog, "newer\r\n");
+    EXPECT_EQ(f.Pass(), Lines{"newer"});
+}
+
+// An open, probe or read that fails, or a read that comes back short, keeps
+// LogSize and shows no empty line; the next pass takes up where it left off.
+TEST(Follower, FailuresKeepLogSizeAndTheNextPassGoesOn) {
+    const struct {
+        const char* name;
+        void (*fault)(FakeFiles&);
+        Lines first;
+    } cases[] = {
+        {"open fails", [](FakeFiles& fs) { fs.failOpens = 1; }, {}},
+        {"probes fail", [](FakeFiles& fs) { fs.failProbes = 100; }, {}},
+        {"reads fail", [](FakeFiles& fs) { fs.failReads = 100; }, {}},
+        {"read comes back empty", [](FakeFiles& fs) { fs.shortRead = 0; }, {}},
+        {"read ends inside the second line", [](FakeFiles& fs) { fs.shortRead = 7; }, {"abc"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Follower f;
+        f.files.Append(kLog, "");
+        f.follower.Start(kLog);
+        f.files.Append(kLog, "abc\r\ndef\r\n");
+        c.fault(f.files);
+        EXPECT_EQ(f.Pass(), c.first);
+        EXPECT_EQ(f.follower.LogSize(), c.first.empty() ? 0 : 5);
+        f.files.failProbes = f.files.failReads = 0;
+        f.follower.Pass();
+        Lines all = c.first;
+        for (const std::string& l : f.sink.Take()) all.push_back(l);
+        EXPECT_EQ(all, (Lines{"abc", "def"}));
+        EXPECT_EQ(f.follower.LogSize(), 10);
+    }
 }
 
 // Whatever the sizes of the writes and wherever the passes fall, the lines
-// handed on are the complete lines of the log (as GetLine cuts them, NULs
+// handed on are the complete lines of the log (CR-ended pieces, LF and NUL
 // removed), each exactly once.
 TEST(Follower, RandomWritesGiveTheLogsLines) {
     std::mt19937 rng(99);
     const char alphabet[] = {'a', 'b', 'c', ' ', '"', '{', '\r', '\n', '\0', '\xe9'};
     for (int round = 0; round < 40; ++round) {
-        FollowState s;
-        FakeLog log;
-        log.Append("");
-        Start(s, log);
+        Follower f;
+        f.files.Append(kLog, "");
+        f.follower.Start(kLog);
         Lines got;
         for (int w = 0; w < 30; ++w) {
-            std::size_t len = rng() % (w % 7 == 0 ? 90000 : 60);
+            const std::size_t len = rng() % (w % 7 == 0 ? 90000 : 60);
             std::string chunk;
             for (std::size_t i = 0; i < len; ++i) {
                 // Mostly text, with a CR now and then so lines stay below a block.
                 chunk += (rng() % 50 == 0) ? '\r' : alphabet[rng() % sizeof alphabet];
             }
-            log.Append(chunk);
-            Lines passLines = PassUntilQuiet(s, log);
-            got.insert(got.end(), passLines.begin(), passLines.end());
+            f.files.Append(kLog, chunk);
+            for (const std::string& l : f.PassUntilQuiet()) got.push_back(l);
         }
-        // The log's complete lines, cut plainly: CR-ended pieces, LF and NUL out.
         Lines expected;
         std::string current;
-        for (char c : *log.bytes) {
+        for (char c : f.files.Find(kLog)->bytes) {
             if (c == '\r') expected.push_back(std::exchange(current, {}));
             else if (c != '\n' && c != '\0') current += c;
         }

@@ -1,0 +1,111 @@
+// The log follower: one whole pass over the followed chat log, against two
+// small interfaces, the log files and a sink for the lines. The shell runs a
+// pass now and then (a timer, a change notification) and nothing else.
+//
+//   LogFollower follower(files, sink);
+//   follower.Start(path);                  // from the log's end
+//   bool more = follower.Pass();           // lines go to sink; more: call again soon
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "core/follower.h"
+
+namespace vek {
+
+// A log file, open for reading. Owned by whoever opened it; closed when destroyed.
+class LogFile {
+public:
+    virtual ~LogFile() = default;
+    // Length and identity as the open file has them now; nullopt when the
+    // system cannot tell (the pass then reads nothing from this file).
+    virtual std::optional<LogProbe> Probe() = 0;
+    // Reads up to buffer.size() bytes at offset into buffer. The number of
+    // bytes read (0 at or past the end), or nullopt when the read failed.
+    virtual std::optional<std::size_t> ReadAt(std::int64_t offset, std::span<char> buffer) = 0;
+};
+
+// The file system, as the follower sees it.
+class LogFiles {
+public:
+    virtual ~LogFiles() = default;
+    // Opens the file at path for reading, letting its writer go on writing,
+    // renaming or deleting it. Never creates a file. nullptr when it cannot be
+    // opened (missing, no path chosen, a folder, access denied).
+    virtual std::unique_ptr<LogFile> Open(const std::string& path) = 0;
+    // Where the file with identity `id` went when it was renamed away from
+    // path (rotated): another file in the same folder with that identity.
+    // "" when there is none (deleted, or moved elsewhere).
+    virtual std::string FindRenamed(const std::string& path, const FileIdentity& id) = 0;
+};
+
+// Where the lines of a pass go.
+class LineSink {
+public:
+    virtual ~LineSink() = default;
+    // One line of the log, without its line break. `continues`: the rest of a
+    // line cut at a block's end, handed on before; it has no lead of its own.
+    // The view is valid during the call only.
+    virtual void TakeLine(std::string_view line, bool continues) = 0;
+    // The pass has given all its lines (called only after a pass that gave any).
+    virtual void EndPass() = 0;
+};
+
+// Follows one log file: owns the follow state, the block buffer, the file a
+// rotation renamed the log to (until it is read to its end) and whether it is
+// behind. Both interfaces must outlive it.
+class LogFollower {
+public:
+    LogFollower(LogFiles& files, LineSink& sink) : files_(files), sink_(sink) {}
+    LogFollower(const LogFollower&) = delete;
+    LogFollower& operator=(const LogFollower&) = delete;
+
+    // Starts following the log at `path`: from its end when it exists, from
+    // its first byte when there is none yet (so a log that appears later shows
+    // whole). Forgets everything of an earlier log.
+    void Start(std::string path);
+
+    // One pass: hands on the complete lines the log got since the last pass
+    // (at most a block; two while catching up, since every insertion into the
+    // display has a cost of its own). A log renamed away is read to its end
+    // first, its unfinished last line included; a log truncated or replaced
+    // is followed again from its first byte. Failures (open, probe, read)
+    // skip what needed them; the next pass tries again. Returns true when more
+    // is waiting, so that the next pass should come soon.
+    bool Pass();
+
+    const std::string& Path() const { return path_; }
+    // Bytes of the followed file handed on so far.
+    std::int64_t LogSize() const { return state_.LogSize; }
+
+private:
+    enum class Read {
+        More,    // a whole block was taken: more may be waiting
+        Done,    // all there was, or a partial line that waits for its end
+        Failed,  // the read failed; nothing was taken
+    };
+    // Reads one block at LogSize of the file `probe` describes.
+    Read Block(LogFile& f, const LogProbe& probe, bool& any);
+    // Reads the last bytes of a file that will not grow again, its
+    // unfinished last line included; false when the read failed.
+    bool Rest(LogFile& f, const LogProbe& probe, bool& any);
+    // A pass over the file the log was renamed to.
+    void Drain(bool& any);
+    void Hand(std::span<const std::string_view> lines, bool& any);
+
+    LogFiles& files_;
+    LineSink& sink_;
+    std::string path_;
+    FollowState state_;
+    std::string buffer_;   // one block of the log, reused
+    std::string renamed_;  // where the followed log was renamed to, until read to its end
+    int renamedMisses_ = 0;  // passes in a row that could not open it
+    bool behind_ = false;    // more was waiting after the last pass
+};
+
+}  // namespace vek

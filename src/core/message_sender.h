@@ -1,0 +1,50 @@
+// Sending a composed message: the message type the button has chosen, the
+// markup kept for recall, and the outgoing text typed into the game through
+// a link whose form the shell decides (the game's window, or a recording).
+#pragma once
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "core/message.h"
+
+namespace vek {
+
+// The game's window, as the sender sees it.
+class GameLink {
+public:
+    virtual ~GameLink() = default;
+    // Types `bytes` into the game's window, looked up afresh (the game may
+    // have been restarted), one character at a time. Returns how many
+    // characters the game took: all, or fewer when there is no game window or
+    // it vanished, hung or refused them.
+    virtual std::size_t Type(std::string_view bytes) = 0;
+};
+
+class MessageSender {
+public:
+    explicit MessageSender(GameLink& link) : link_(link) {}
+
+    // 0 Normal, 1 Chat, 2 Page.
+    int Type() const { return type_; }
+    // The next type on the button (Normal, Chat, Page, Normal, ...); returns it.
+    int CycleType() { return type_ = NextMessageType(type_); }
+
+    // The markup of the last message sent ("" before the first).
+    const std::string& LastMessage() const { return lastMessage_; }
+
+    // Keeps the markup for recall, then types the type's prefix, the markup
+    // and a carriage return into the game (see OutgoingText). Returns how many
+    // characters the game took.
+    std::size_t Send(std::string_view markup, std::string_view pageTo) {
+        lastMessage_.assign(markup);
+        return link_.Type(OutgoingText(type_, pageTo, markup));
+    }
+
+private:
+    GameLink& link_;
+    int type_ = kNormal;
+    std::string lastMessage_;
+};
+
+}  // namespace vek
