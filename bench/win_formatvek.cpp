@@ -37,7 +37,7 @@ void Fill(HWND re, int n, int run) {
 
 // One read of the insertion colour per character.
 std::string PerCharacter(HWND re) {
-    const std::string text = vek::win::GetAllText(re);
+    const std::string text = ReadText(re);
     vek::MarkupComposer m;
     for (size_t i = 0; i < text.size(); ++i) {
         vek::win::SetSel(re, static_cast<int>(i) + 1, static_cast<int>(i) + 1);
@@ -66,7 +66,7 @@ int main() {
     auto f = MakeForm();
     if (!f) return 1;
     f->StartLog();
-    HWND re = f->rtfMessage;
+    HWND re = ComposerBox(*f);
     std::printf("%8s %6s %14s %14s\n", "chars", "run", "FormatVek ms", "per-char ms");
     const int sizes[] = {100, 1000, 5000};
     const int runs[] = {1, 8, 64};

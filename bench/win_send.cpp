@@ -18,6 +18,7 @@
 #include "app/mdlChat.h"
 #include "core/message.h"
 #include "support/gamewindow.h"
+#include "compose/gamelink.h"
 #include "support/winapp.h"
 #include "win/handles.h"
 
@@ -70,10 +71,10 @@ void Measure(const char* peer, int rounds) {
     if (msg.size() != 200) std::printf("message is %zu characters\n", msg.size());
     std::vector<double> bounded, unbounded;
     size_t incomplete = 0;
-    mdlChat::SendToGame(msg);  // warm-up
+    vek::WindowGameLink().Type(msg);  // warm-up
     for (int i = 0; i < rounds; ++i) {
         double t0 = Seconds();
-        if (mdlChat::SendToGame(msg) != msg.size()) ++incomplete;
+        if (vek::WindowGameLink().Type(msg) != msg.size()) ++incomplete;
         bounded.push_back((Seconds() - t0) * 1000.0);
         t0 = Seconds();
         SendUnbounded(msg);

@@ -2,6 +2,7 @@
 
 #include "app/mdlChat.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCmd) {
-    return mdlChat::Main(instance, showCmd);
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    // The window opens in the normal state, whatever the shortcut asks.
+    return mdlChat::Main(instance);
 }

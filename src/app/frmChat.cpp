@@ -1,17 +1,15 @@
 // The main window: creation, the window procedure, layout, painting, the
-// keyboard preview and shortcuts, load and unload. The work of each menu
-// command and control event lives in the subsystem folders.
+// keyboard preview and shortcuts, and the message loop. The handlers of its
+// events are in frmChat_events.cpp.
 #include "app/frmChat.h"
 
 #include <commctrl.h>
 #include <richedit.h>
 
-#include <algorithm>
-
-#include "../../res/resource.h"
-#include "app/mdlChat.h"
+#include "core/message.h"
 #include "core/shell_rules.h"
-#include "version_info.h"
+#include "resource.h"
+#include "win/keys.h"
 #include "win/richedit.h"
 #include "win/text.h"
 
@@ -20,28 +18,32 @@ using namespace vek::win;
 namespace {
 
 constexpr wchar_t kClassName[] = L"VekChatMain";
-constexpr UINT_PTR kFollowTimer = 1;
 
-// The window's creation geometry, in twips.
+// The client area the window is created with, in twips.
 constexpr int kClientWidth = 4440;
 constexpr int kClientHeight = 3375;
 
-// One control of the window, as the creation table gives it.
-struct ControlSpec {
+// Where a control starts, in twips; the layout moves it with the window.
+struct Place {
+    int left, top, width, height;
+};
+constexpr Place kChatTextPlace{0, 0, 4455, 3015};
+constexpr Place kPageToPlace{375, 3015, vek::kPageToWidthTwips, 345};
+constexpr Place kMessagePlace{360, 3000, 4095, 375};
+constexpr Place kMessageTypePlace{0, 2985, 375, 405};
+
+// One of the window's controls.
+struct ChildControl {
     HWND frmChat::*member;
     const wchar_t* className;  // nullptr: the RichEdit class
     DWORD style;
     int id;
-    int left, top, width, height;  // twips
+    Place place;
 };
 
-int ModifierState() {
-    int s = 0;
-    if (::GetKeyState(VK_SHIFT) < 0) s |= 1;
-    if (::GetKeyState(VK_CONTROL) < 0) s |= 2;
-    if (::GetKeyState(VK_MENU) < 0) s |= 4;
-    return s;
-}
+// The pictures of the message types, in pixels at 96 DPI.
+constexpr int kPictureWidth = 23;
+constexpr int kPictureHeight = 24;
 
 bool FontFamilyInstalled(const wchar_t* face) {
     LOGFONTW lf{};
@@ -72,99 +74,98 @@ int AnsiCode(WPARAM ch) {
 
 }  // namespace
 
-frmChat::~frmChat() {
-    window_.reset();
-}
+frmChat::~frmChat() { window_.reset(); }
 
 // ---------------------------------------------------------------- creation
 
-bool frmChat::Create(HINSTANCE instance, int showCmd) {
+bool frmChat::Create(HINSTANCE instance) {
     instance_ = instance;
-    DisplayRtf.SetOptions({static_cast<int>(::GetACP())});
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES};
     ::InitCommonControlsEx(&icc);
     RichEditClass();
 
     bigIcon_.reset(static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_VEKCHAT), IMAGE_ICON,
-                                                   ::GetSystemMetrics(SM_CXICON),
-                                                   ::GetSystemMetrics(SM_CYICON), 0)));
+                                                   ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), 0)));
     smallIcon_.reset(static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_VEKCHAT), IMAGE_ICON,
                                                      ::GetSystemMetrics(SM_CXSMICON),
                                                      ::GetSystemMetrics(SM_CYSMICON), 0)));
-    backgroundBrush_.reset(::CreateSolidBrush(BackgroundColor));
+    backgroundBrush_.reset(::CreateSolidBrush(vek::BackgroundColor));
 
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.style = CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = &frmChat::WndProc;
+    wc.lpfnWndProc = &WindowThunk;
     wc.hInstance = instance;
-    wc.hIcon = bigIcon_.get();
-    wc.hIconSm = smallIcon_.get();
     wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = kClassName;
-    ::RegisterClassExW(&wc);  // fails harmlessly when a second window registers again
-
-    HWND w = ::CreateWindowExW(0, kClassName, L"Vek Chat - By Orrin",
-                               WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
-                               CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, this);
-    if (!w) return false;
-    if (!bigIcon_) {
-        // Running without the program's resources (as in tests): keep a system icon.
-        ::SendMessageW(w, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(::LoadIconW(nullptr, IDI_APPLICATION)));
+    if (!::RegisterClassExW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+        ReportFailure(L"VekChat: the main window's class could not be registered");
+        return false;
     }
+
+    HWND w = ::CreateWindowExW(0, kClassName, L"Vek Chat - By Orrin", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance,
+                               static_cast<MessageTarget*>(this));
+    if (!w) return false;
+    // The icons belong to this window (the class may outlive it). Without the
+    // program's resources (as in tests), a system icon.
+    ::SendMessageW(w, WM_SETICON, ICON_BIG,
+                   reinterpret_cast<LPARAM>(bigIcon_ ? bigIcon_.get() : ::LoadIconW(nullptr, IDI_APPLICATION)));
+    if (smallIcon_) ::SendMessageW(w, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
     Form_Load();
-    (void)showCmd;
     return IsAlive();
 }
 
 void frmChat::CreateMenuBar() {
     HMENU bar = ::CreateMenu();
-    mnuFile = ::CreatePopupMenu();
-    ::AppendMenuW(mnuFile, MF_STRING, IDM_FILE_CHANGELOG, L"&Change Log - (none)\tCtrl+O");
-    ::AppendMenuW(mnuFile, MF_SEPARATOR, 0, nullptr);
-    ::AppendMenuW(mnuFile, MF_STRING, IDM_FILE_EXIT, L"E&xit");
-    mnuEdit = ::CreatePopupMenu();
-    ::AppendMenuW(mnuEdit, MF_STRING, IDM_EDIT_UNDO, L"&Undo\tCtrl+Z");
-    ::AppendMenuW(mnuEdit, MF_SEPARATOR, 0, nullptr);
-    ::AppendMenuW(mnuEdit, MF_STRING, IDM_EDIT_CUT, L"Cu&t\tCtrl+X");
-    ::AppendMenuW(mnuEdit, MF_STRING, IDM_EDIT_COPY, L"&Copy\tCtrl+C");
-    ::AppendMenuW(mnuEdit, MF_STRING, IDM_EDIT_PASTE, L"&Paste\tCtrl+V");
-    ::AppendMenuW(mnuEdit, MF_STRING, IDM_EDIT_DELETE, L"De&lete\tDel");
-    ::AppendMenuW(mnuEdit, MF_SEPARATOR, 0, nullptr);
-    ::AppendMenuW(mnuEdit, MF_STRING, IDM_EDIT_SELECTALL, L"Select &All\tCtrl+A");
-    mnuLog = ::CreatePopupMenu();
-    ::AppendMenuW(mnuLog, MF_STRING, IDM_LOG_START, L"St&art");
-    ::AppendMenuW(mnuLog, MF_STRING | MF_GRAYED, IDM_LOG_STOP, L"St&op");
-    ::AppendMenuW(mnuLog, MF_SEPARATOR, 0, nullptr);
-    ::AppendMenuW(mnuLog, MF_STRING, IDM_LOG_AUTOSTART, L"A&utostart");
-    ::AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(mnuFile), L"&File");
-    ::AppendMenuW(bar, MF_POPUP | MF_GRAYED, reinterpret_cast<UINT_PTR>(mnuEdit), L"&Edit");
-    ::AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(mnuLog), L"&Log");
+    HMENU file = ::CreatePopupMenu();
+    ::AppendMenuW(file, MF_STRING, IDM_FILE_CHANGELOG, L"&Change Log - (none)\tCtrl+O");
+    ::AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(file, MF_STRING, IDM_FILE_EXIT, L"E&xit");
+    HMENU edit = ::CreatePopupMenu();
+    ::AppendMenuW(edit, MF_STRING, IDM_EDIT_UNDO, L"&Undo\tCtrl+Z");
+    ::AppendMenuW(edit, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(edit, MF_STRING, IDM_EDIT_CUT, L"Cu&t\tCtrl+X");
+    ::AppendMenuW(edit, MF_STRING, IDM_EDIT_COPY, L"&Copy\tCtrl+C");
+    ::AppendMenuW(edit, MF_STRING, IDM_EDIT_PASTE, L"&Paste\tCtrl+V");
+    ::AppendMenuW(edit, MF_STRING, IDM_EDIT_DELETE, L"De&lete\tDel");
+    ::AppendMenuW(edit, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(edit, MF_STRING, IDM_EDIT_SELECTALL, L"Select &All\tCtrl+A");
+    HMENU log = ::CreatePopupMenu();
+    ::AppendMenuW(log, MF_STRING, IDM_LOG_START, L"St&art");
+    ::AppendMenuW(log, MF_STRING | MF_GRAYED, IDM_LOG_STOP, L"St&op");
+    ::AppendMenuW(log, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(log, MF_STRING, IDM_LOG_AUTOSTART, L"A&utostart");
+    // In the order of kFileMenu, kEditMenu, kLogMenu.
+    ::AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"&File");
+    ::AppendMenuW(bar, MF_POPUP | MF_GRAYED, reinterpret_cast<UINT_PTR>(edit), L"&Edit");
+    ::AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(log), L"&Log");
     ::SetMenu(hWnd(), bar);  // the window owns the bar and its drop-downs from here on
 }
 
 void frmChat::CreateControls() {
-    static const ControlSpec kControls[] = {
+    // The window's controls, in the order they are created; the tab order is
+    // MoveFocusByTab's.
+    static const ChildControl kControls[] = {
         {&frmChat::rtfChatText, nullptr,
-         WS_CHILD | WS_VISIBLE | WS_DISABLED | WS_TABSTOP | WS_VSCROLL | WS_BORDER | ES_MULTILINE |
-             ES_AUTOVSCROLL | ES_SAVESEL,
-         IDC_CHATTEXT, 0, 0, 4455, 3015},
+         WS_CHILD | WS_VISIBLE | WS_DISABLED | WS_TABSTOP | WS_VSCROLL | WS_BORDER | ES_MULTILINE | ES_AUTOVSCROLL |
+             ES_SAVESEL,
+         IDC_CHATTEXT, kChatTextPlace},
         {&frmChat::txtPageTo, WC_EDITW, WS_CHILD | WS_DISABLED | WS_TABSTOP | ES_AUTOHSCROLL, IDC_PAGETO,
-         375, 3015, 1455, 345},
+         kPageToPlace},
         {&frmChat::rtfMessage, nullptr,
-         WS_CHILD | WS_VISIBLE | WS_DISABLED | WS_TABSTOP | WS_BORDER | ES_MULTILINE | ES_AUTOVSCROLL,
-         IDC_MESSAGE, 360, 3000, 4095, 375},
-        {&frmChat::cmdMessageType, WC_BUTTONW,
-         WS_CHILD | WS_VISIBLE | WS_DISABLED | WS_TABSTOP | BS_OWNERDRAW, IDC_MESSAGETYPE, 0, 2985, 375,
-         405},
+         WS_CHILD | WS_VISIBLE | WS_DISABLED | WS_TABSTOP | WS_BORDER | ES_MULTILINE | ES_AUTOVSCROLL, IDC_MESSAGE,
+         kMessagePlace},
+        {&frmChat::cmdMessageType, WC_BUTTONW, WS_CHILD | WS_VISIBLE | WS_DISABLED | WS_TABSTOP | BS_OWNERDRAW,
+         IDC_MESSAGETYPE, kMessageTypePlace},
     };
-    for (const ControlSpec& c : kControls) {
-        HWND h = ::CreateWindowExW(0, c.className ? c.className : RichEditClass(), L"", c.style,
-                                   Px(c.left), Px(c.top), Px(c.width), Px(c.height), hWnd(),
+    for (const ChildControl& c : kControls) {
+        HWND h = ::CreateWindowExW(0, c.className ? c.className : RichEditClass(), L"", c.style, Px(c.place.left),
+                                   Px(c.place.top), Px(c.place.width), Px(c.place.height), hWnd(),
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance_, nullptr);
         this->*c.member = h;
-        ::SetWindowSubclass(h, &frmChat::ControlProc, static_cast<UINT_PTR>(c.id),
-                            reinterpret_cast<DWORD_PTR>(this));
+        if (!h || !Subclass(h, static_cast<UINT_PTR>(c.id), *this))
+            ReportFailure(L"VekChat: a control of the main window could not be made");
     }
 
     // The display never stops taking text, keeps no undo history, and tells
@@ -174,9 +175,14 @@ void frmChat::CreateControls() {
     ::SendMessageW(rtfMessage, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
     ::SendMessageW(rtfMessage, EM_SETEVENTMASK, 0, ENM_SELCHANGE);
 
+    display_.Attach(rtfChatText, static_cast<int>(::GetACP()));
+    composer_.Attach(rtfMessage);
+    pageTo_.Attach(txtPageTo);
+    edit_.Attach(hWnd());
+
     tipMessageType = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
-                                       CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hWnd(),
-                                       nullptr, instance_, nullptr);
+                                       CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hWnd(), nullptr,
+                                       instance_, nullptr);
     TTTOOLINFOW ti{};
     ti.cbSize = sizeof ti;
     ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -221,39 +227,15 @@ void frmChat::ApplyFonts() {
 }
 
 void frmChat::LoadPictures() {
-    // 23 x 24 pixels at 96 DPI, scaled to the window's DPI.
-    int cx = ::MulDiv(23, dpi_, 96), cy = ::MulDiv(24, dpi_, 96);
-    for (int i = 0; i < 3; ++i) {
-        typePictures_[static_cast<size_t>(i)].reset(static_cast<HICON>(
-            ::LoadImageW(instance_, MAKEINTRESOURCEW(IDI_TYPE0 + i), IMAGE_ICON, cx, cy, 0)));
+    const int cx = ::MulDiv(kPictureWidth, dpi_, 96), cy = ::MulDiv(kPictureHeight, dpi_, 96);
+    for (int i = 0; i < vek::kMessageKinds; ++i) {
+        typePictures_[static_cast<size_t>(i)].reset(
+            static_cast<HICON>(::LoadImageW(instance_, MAKEINTRESOURCEW(IDI_TYPE0 + i), IMAGE_ICON, cx, cy, 0)));
     }
-    if (cmdMessageType) ::InvalidateRect(cmdMessageType, nullptr, TRUE);
+    ShowMessageType(sender_.Type());  // the button's picture at the new size
 }
 
 // ------------------------------------------------------------ window events
-
-void frmChat::Form_Load() {
-    ::SetWindowTextA(hWnd(), vek::WindowCaption({VEK_VERSION_MAJOR, VEK_VERSION_MINOR, VEK_VERSION_PATCH}).c_str());
-
-    // Colours: the window paints its own background; the boxes get theirs here.
-    for (HWND h : {rtfChatText, rtfMessage}) {
-        ::SendMessageW(h, EM_SETBKGNDCOLOR, 0, BackgroundColor);
-        vek::win::SetSel(h, 0, 0);
-        CHARFORMAT2W cf{};
-        cf.cbSize = sizeof cf;
-        cf.dwMask = CFM_COLOR;
-        cf.crTextColor = NormalColor;
-        ::SendMessageW(h, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&cf));
-        ::SendMessageW(h, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&cf));
-    }
-
-    ::ShowWindow(hWnd(), SW_SHOWNORMAL);
-    ::UpdateWindow(hWnd());
-
-    SetChangeLogCaption();
-    ::CheckMenuItem(mnuLog, IDM_LOG_AUTOSTART, MF_BYCOMMAND | (mdlChat::AutostartLog ? MF_CHECKED : MF_UNCHECKED));
-    if (mdlChat::AutostartLog) StartLog();
-}
 
 void frmChat::Form_Resize() {
     if (::IsIconic(hWnd())) return;
@@ -264,29 +246,17 @@ void frmChat::Form_Resize() {
     const vek::Layout l = vek::ComputeLayout(w, h, MessageLeft);
     HDWP dwp = ::BeginDeferWindowPos(4);
     auto place = [&](HWND c, int left, int top, int width, int height) {
-        if (dwp) dwp = ::DeferWindowPos(dwp, c, nullptr, Px(left), Px(top), Px(width), Px(height),
-                                        SWP_NOZORDER | SWP_NOACTIVATE);
+        if (dwp)
+            dwp = ::DeferWindowPos(dwp, c, nullptr, Px(left), Px(top), Px(width), Px(height),
+                                   SWP_NOZORDER | SWP_NOACTIVATE);
     };
-    place(rtfChatText, 0, 0, l.chatWidth, l.chatHeight);
-    place(cmdMessageType, 0, l.buttonTop, 375, 405);
-    place(txtPageTo, 375, l.pageToTop, 1455, 345);
-    place(rtfMessage, MessageLeft, l.messageTop, l.messageWidth, 375);
+    place(rtfChatText, kChatTextPlace.left, kChatTextPlace.top, l.chatWidth, l.chatHeight);
+    place(cmdMessageType, kMessageTypePlace.left, l.buttonTop, kMessageTypePlace.width, kMessageTypePlace.height);
+    place(txtPageTo, kPageToPlace.left, l.pageToTop, kPageToPlace.width, kPageToPlace.height);
+    place(rtfMessage, MessageLeft, l.messageTop, l.messageWidth, kMessagePlace.height);
     if (dwp) ::EndDeferWindowPos(dwp);
     lineY_ = l.lineY;
     ::InvalidateRect(hWnd(), nullptr, TRUE);
-}
-
-void frmChat::Form_Unload() {
-    mdlChat::SaveSetting("Log", mdlChat::LogFile);
-    mdlChat::SaveSetting("Autostart Log", vek::StoredBool(IsAutostartChecked()));
-    // The program ends here: following stops without another pass.
-    Logging = false;
-    ::KillTimer(hWnd(), kFollowTimer);
-    window_.reset();
-}
-
-void frmChat::mnuFileExit_Click() {
-    Form_Unload();
 }
 
 void frmChat::Paint() {
@@ -294,16 +264,36 @@ void frmChat::Paint() {
     HDC dc = pdc.get();
     ::FillRect(dc, &pdc.info().rcPaint, backgroundBrush_.get());
     // The three pictures lie under the chat display; the line under the
-    // composer shows only while the composer stands right of the page box.
-    int cx = ::MulDiv(23, dpi_, 96), cy = ::MulDiv(24, dpi_, 96);
-    for (int i = 0; i < 3; ++i) {
+    // page box shows only while the composer stands right of it.
+    const int cx = ::MulDiv(kPictureWidth, dpi_, 96), cy = ::MulDiv(kPictureHeight, dpi_, 96);
+    for (int i = 0; i < vek::kMessageKinds; ++i) {
         if (HICON ic = typePictures_[static_cast<size_t>(i)].get())
             ::DrawIconEx(dc, Px(120 + 240 * i), Px(120 + 240 * i), ic, cx, cy, 0, nullptr, DI_NORMAL);
     }
     UniqueGdi pen(::CreatePen(PS_SOLID, 1, ::GetSysColor(COLOR_3DLIGHT)));
     SelectedObject sel(dc, pen.get());
-    ::MoveToEx(dc, Px(360), Px(lineY_), nullptr);
-    ::LineTo(dc, Px(1800), Px(lineY_));
+    ::MoveToEx(dc, Px(vek::ComposerLeft(vek::kNormal)), Px(lineY_), nullptr);
+    ::LineTo(dc, Px(vek::ComposerLeft(vek::kPage)), Px(lineY_));
+}
+
+void frmChat::DrawTypeButton(const DRAWITEMSTRUCT& di) {
+    ::FillRect(di.hDC, &di.rcItem, backgroundBrush_.get());
+    const int cx = ::MulDiv(kPictureWidth, dpi_, 96), cy = ::MulDiv(kPictureHeight, dpi_, 96);
+    int x = (di.rcItem.right - di.rcItem.left - cx) / 2;
+    int y = (di.rcItem.bottom - di.rcItem.top - cy) / 2;
+    if (di.itemState & ODS_SELECTED) {
+        ++x;
+        ++y;
+    }
+    if (HICON ic = reinterpret_cast<HICON>(::SendMessageW(di.hwndItem, BM_GETIMAGE, IMAGE_ICON, 0))) {
+        const UINT flags = DST_ICON | ((di.itemState & ODS_DISABLED) ? DSS_DISABLED : DSS_NORMAL);
+        ::DrawStateW(di.hDC, nullptr, nullptr, reinterpret_cast<LPARAM>(ic), 0, x, y, cx, cy, flags);
+    }
+    if (di.itemState & ODS_FOCUS) {
+        RECT fr = di.rcItem;
+        ::InflateRect(&fr, -2, -2);
+        ::DrawFocusRect(di.hDC, &fr);
+    }
 }
 
 void frmChat::OnDpiChanged(int dpi, const RECT* suggested) {
@@ -335,40 +325,37 @@ void frmChat::OnCommand(UINT id) {
 
 // ------------------------------------------------------- window procedures
 
-LRESULT CALLBACK frmChat::WndProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
-    frmChat* self = reinterpret_cast<frmChat*>(::GetWindowLongPtrW(w, GWLP_USERDATA));
+std::optional<LRESULT> frmChat::OnMessage(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_NCCREATE) {
-        self = static_cast<frmChat*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-        ::SetWindowLongPtrW(w, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->window_.reset(w);
+        self_ = w;
+        window_.reset(w);
     }
-    if (!self) return ::DefWindowProcW(w, msg, wp, lp);
+    if (w != self_) return OnControlMessage(w, msg, wp, lp);
     if (msg == WM_NCDESTROY) {
-        ::SetWindowLongPtrW(w, GWLP_USERDATA, 0);
-        (void)self->window_.release();  // already being destroyed
-        return ::DefWindowProcW(w, msg, wp, lp);
+        self_ = nullptr;
+        (void)window_.release();  // already being destroyed (or reset() destroys it)
+        return std::nullopt;
     }
-    return self->HandleMessage(msg, wp, lp);
+    return OnFormMessage(msg, wp, lp);
 }
 
-LRESULT frmChat::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
-    HWND w = window_.get();
+std::optional<LRESULT> frmChat::OnFormMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    HWND w = self_;
     switch (msg) {
-        case WM_CREATE:
+        case WM_CREATE: {
             dpi_ = static_cast<int>(::GetDpiForWindow(w));
             if (dpi_ <= 0) dpi_ = 96;
             CreateMenuBar();
             CreateControls();
             ApplyFonts();
             LoadPictures();
-            {
-                // Client area of 4440 x 3375 twips, whatever the frame takes.
-                RECT r{0, 0, Px(kClientWidth), Px(kClientHeight)};
-                ::AdjustWindowRectExForDpi(&r, WS_OVERLAPPEDWINDOW, TRUE, 0, static_cast<UINT>(dpi_));
-                ::SetWindowPos(w, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
-                               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-            }
+            // The client area the window is made for, whatever the frame takes.
+            RECT r{0, 0, Px(kClientWidth), Px(kClientHeight)};
+            ::AdjustWindowRectExForDpi(&r, WS_OVERLAPPEDWINDOW, TRUE, 0, static_cast<UINT>(dpi_));
+            ::SetWindowPos(w, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+                           SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
             return 0;
+        }
         case WM_SIZE:
             if (wp != SIZE_MINIMIZED) Form_Resize();
             return 0;
@@ -376,27 +363,27 @@ LRESULT frmChat::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             Form_Unload();
             return 0;
         case WM_DESTROY:
-            ::KillTimer(w, kFollowTimer);
+            StopFollowTimer();
             ::PostQuitMessage(0);
             return 0;
-        case WM_COMMAND:
-            if (reinterpret_cast<HWND>(lp) == cmdMessageType && cmdMessageType) {
+        case WM_COMMAND: {
+            const HWND from = reinterpret_cast<HWND>(lp);
+            if (from && from == cmdMessageType) {
                 if (HIWORD(wp) == BN_CLICKED) cmdMessageType_Click();
-                return 0;
-            }
-            if (reinterpret_cast<HWND>(lp) == txtPageTo && txtPageTo) {
+            } else if (from && from == txtPageTo) {
                 if (HIWORD(wp) == EN_CHANGE) txtPageTo_Change();
-                return 0;
+            } else if (!from) {
+                OnCommand(LOWORD(wp));
             }
-            if (lp == 0) OnCommand(LOWORD(wp));
             return 0;
+        }
         case WM_NOTIFY: {
             const NMHDR* nh = reinterpret_cast<const NMHDR*>(lp);
             if (nh->hwndFrom == rtfMessage && nh->code == EN_SELCHANGE) rtfMessage_SelChange();
             return 0;
         }
         case WM_INITMENUPOPUP:
-            if (reinterpret_cast<HMENU>(wp) == mnuEdit) mnuEdit_Click();
+            if (reinterpret_cast<HMENU>(wp) == SubMenu(kEditMenu)) mnuEdit_Click();
             return 0;
         case WM_TIMER:
             if (wp == kFollowTimer) tmrFollow_Timer();
@@ -410,89 +397,50 @@ LRESULT frmChat::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_CTLCOLORSTATIC:
             if (reinterpret_cast<HWND>(lp) == txtPageTo) {
                 HDC dc = reinterpret_cast<HDC>(wp);
-                ::SetTextColor(dc, ::IsWindowEnabled(txtPageTo) ? NormalColor : ::GetSysColor(COLOR_GRAYTEXT));
-                ::SetBkColor(dc, BackgroundColor);
+                ::SetTextColor(dc, ::IsWindowEnabled(txtPageTo) ? vek::NormalColor : ::GetSysColor(COLOR_GRAYTEXT));
+                ::SetBkColor(dc, vek::BackgroundColor);
                 return reinterpret_cast<LRESULT>(backgroundBrush_.get());
             }
-            break;
+            return std::nullopt;
         case WM_DRAWITEM: {
             const DRAWITEMSTRUCT* di = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
-            if (di->hwndItem != cmdMessageType) break;
-            ::FillRect(di->hDC, &di->rcItem, backgroundBrush_.get());
-            int cx = ::MulDiv(23, dpi_, 96), cy = ::MulDiv(24, dpi_, 96);
-            int x = (di->rcItem.right - di->rcItem.left - cx) / 2;
-            int y = (di->rcItem.bottom - di->rcItem.top - cy) / 2;
-            if (di->itemState & ODS_SELECTED) { ++x; ++y; }
-            HICON ic = TypePicture(ButtonPicture);
-            if (ic) {
-                UINT flags = DST_ICON | ((di->itemState & ODS_DISABLED) ? DSS_DISABLED : DSS_NORMAL);
-                ::DrawStateW(di->hDC, nullptr, nullptr, reinterpret_cast<LPARAM>(ic), 0, x, y, cx, cy, flags);
-            }
-            if (di->itemState & ODS_FOCUS) {
-                RECT fr = di->rcItem;
-                ::InflateRect(&fr, -2, -2);
-                ::DrawFocusRect(di->hDC, &fr);
-            }
+            if (di->hwndItem != cmdMessageType) return std::nullopt;
+            DrawTypeButton(*di);
             return TRUE;
         }
         case WM_DPICHANGED:
             OnDpiChanged(HIWORD(wp), reinterpret_cast<const RECT*>(lp));
             return 0;
         default:
-            break;
+            return std::nullopt;
     }
-    return ::DefWindowProcW(w, msg, wp, lp);
 }
 
-LRESULT CALLBACK frmChat::ControlProc(HWND ctl, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref) {
-    frmChat* self = reinterpret_cast<frmChat*>(ref);
-    if (msg == WM_NCDESTROY) ::RemoveWindowSubclass(ctl, &frmChat::ControlProc, id);
-    bool handled = false;
-    LRESULT r = self->HandleControlMessage(ctl, msg, wp, lp, handled);
-    return handled ? r : ::DefSubclassProc(ctl, msg, wp, lp);
-}
-
-LRESULT frmChat::HandleControlMessage(HWND ctl, UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
+std::optional<LRESULT> frmChat::OnControlMessage(HWND ctl, UINT msg, WPARAM wp, LPARAM lp) {
     // Key-press handlers see the character's ANSI code and may consume it.
-    auto keyPress = [&](void (frmChat::*handler)(int&)) -> LRESULT {
-        int code = AnsiCode(wp);
-        if (code < 0) return 0;  // no ANSI form: leave it to the box
+    auto keyPress = [&](void (frmChat::*handler)(int&)) -> std::optional<LRESULT> {
+        const int code = AnsiCode(wp);
+        if (code < 0) return std::nullopt;  // no ANSI form: leave it to the box
         int k = code;
         (this->*handler)(k);
-        if (k == 0) {
-            handled = true;
-            return 0;
-        }
-        if (k != code) {
-            handled = true;
-            char c = static_cast<char>(k);
-            wchar_t wc = 0;
-            ::MultiByteToWideChar(CP_ACP, 0, &c, 1, &wc, 1);
-            return ::DefSubclassProc(ctl, msg, wc, lp);
-        }
-        return 0;
+        if (k == 0) return 0;
+        return std::nullopt;
     };
 
     if (ctl == rtfMessage) {
-        switch (msg) {
-            case WM_KEYDOWN: {
-                int key = static_cast<int>(wp);
-                rtfMessage_KeyDown(key, ModifierState());
-                if (key == 0) handled = true;
-                return 0;
-            }
-            case WM_CHAR:
-                return keyPress(&frmChat::rtfMessage_KeyPress);
-            default:
-                break;
+        if (msg == WM_KEYDOWN) {
+            int key = static_cast<int>(wp);
+            rtfMessage_KeyDown(key, ModifierState());
+            if (key == 0) return 0;
+        } else if (msg == WM_CHAR) {
+            return keyPress(&frmChat::rtfMessage_KeyPress);
         }
     } else if (ctl == txtPageTo) {
         if (msg == WM_CHAR) return keyPress(&frmChat::txtPageTo_KeyPress);
     } else if (ctl == cmdMessageType) {
         switch (msg) {
             case WM_SETFOCUS: {
-                handled = true;
-                LRESULT r = ::DefSubclassProc(ctl, msg, wp, lp);
+                const LRESULT r = ::DefSubclassProc(ctl, msg, wp, lp);
                 cmdMessageType_GotFocus();
                 return r;
             }
@@ -501,8 +449,7 @@ LRESULT frmChat::HandleControlMessage(HWND ctl, UINT msg, WPARAM wp, LPARAM lp, 
             case WM_MBUTTONUP: {
                 // The button reports its click while handling the release;
                 // the focus rule then sees the type the click chose.
-                handled = true;
-                LRESULT r = ::DefSubclassProc(ctl, msg, wp, lp);
+                const LRESULT r = ::DefSubclassProc(ctl, msg, wp, lp);
                 cmdMessageType_MouseUp();
                 return r;
             }
@@ -510,7 +457,7 @@ LRESULT frmChat::HandleControlMessage(HWND ctl, UINT msg, WPARAM wp, LPARAM lp, 
                 break;
         }
     }
-    return 0;
+    return std::nullopt;
 }
 
 // ------------------------------------------------------------ message loop
@@ -526,20 +473,21 @@ bool frmChat::PreTranslateMessage(MSG& msg) {
     if (key == 0) return true;
     if (!IsAlive()) return true;
     if (msg.message == WM_KEYDOWN && RunShortcut(msg)) return true;
-    if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB && !(ModifierState() & 6))
-        return MoveFocusByTab((ModifierState() & 1) != 0);
+    const int mods = ModifierState();
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB && !(mods & (kCtrl | kAlt)))
+        return MoveFocusByTab((mods & kShift) != 0);
     return false;
 }
 
 bool frmChat::RunShortcut(const MSG& msg) {
     const int mods = ModifierState();
     const WPARAM k = msg.wParam;
-    if (mods == 2 && k == 'O') {
+    if (mods == kCtrl && k == 'O') {
         if (IsMenuItemEnabled(IDM_FILE_CHANGELOG)) mnuFileChangeLog_Click();
         return true;
     }
     if (!IsEditMenuEnabled()) return false;
-    if (mods == 2) {
+    if (mods == kCtrl) {
         // The commands check the selection and clipboard themselves, so the
         // shortcuts run whatever state the items were last given.
         switch (k) {
@@ -551,18 +499,11 @@ bool frmChat::RunShortcut(const MSG& msg) {
             default: return false;
         }
     }
-    if (mods == 0 && k == VK_DELETE) {
+    if (mods == 0 && k == VK_DELETE && vek::EditCommands::HasSelection(FocusedBox())) {
         // Del runs Edit > Delete over a selection; with none, the box
         // deletes the next character as every text box does.
-        HWND f = ::GetFocus();
-        DWORD start = 0, end = 0;
-        if (f == rtfChatText || f == rtfMessage || f == txtPageTo) {
-            ::SendMessageW(f, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-            if (end > start) {
-                mnuEditDelete_Click();
-                return true;
-            }
-        }
+        mnuEditDelete_Click();
+        return true;
     }
     return false;
 }
@@ -576,7 +517,7 @@ bool frmChat::MoveFocusByTab(bool backwards) {
         if (order[i] == f) at = i;
     if (at < 0) return false;
     for (int step = 1; step < n; ++step) {
-        int i = (at + (backwards ? n - step : step)) % n;
+        const int i = (at + (backwards ? n - step : step)) % n;
         if (::IsWindowVisible(order[i]) && ::IsWindowEnabled(order[i])) {
             ::SetFocus(order[i]);
             return true;
@@ -586,14 +527,14 @@ bool frmChat::MoveFocusByTab(bool backwards) {
 }
 
 bool frmChat::DoEvents(DWORD timeoutMs, int* quitCode) {
-    HANDLE wake = FollowWake ? FollowWake.get() : nullptr;
-    DWORD r = ::MsgWaitForMultipleObjectsEx(wake ? 1 : 0, wake ? &wake : nullptr, timeoutMs, QS_ALLINPUT,
-                                            MWMO_INPUTAVAILABLE);
+    HANDLE wake = watch_.Handle();
+    const DWORD r = ::MsgWaitForMultipleObjectsEx(wake ? 1 : 0, wake ? &wake : nullptr, timeoutMs, QS_ALLINPUT,
+                                                  MWMO_INPUTAVAILABLE);
     if (wake && r == WAIT_OBJECT_0) {
         // The log's folder changed: a hint to look at the log now rather
         // than at the next tick.
-        ::FindNextChangeNotification(wake);
-        if (Logging) tmrFollow_Timer();
+        watch_.Rearm();
+        tmrFollow_Timer();
     }
     MSG msg{};
     while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -618,18 +559,12 @@ int frmChat::RunMessageLoop() {
 
 // ----------------------------------------------------------------- helpers
 
-int frmChat::Dpi() const { return dpi_; }
-
 int frmChat::Px(int twips) const { return vek::TwipsToPixels(twips, dpi_); }
 
-int frmChat::OuterWidthTwips() const {
-    RECT r{};
-    ::GetWindowRect(hWnd(), &r);
-    return vek::PixelsToTwips(r.right - r.left, dpi_);
-}
+HMENU frmChat::SubMenu(int place) const { return ::GetSubMenu(::GetMenu(hWnd()), place); }
 
 bool frmChat::IsMenuItemEnabled(UINT id) const {
-    UINT st = ::GetMenuState(::GetMenu(hWnd()), id, MF_BYCOMMAND);
+    const UINT st = ::GetMenuState(::GetMenu(hWnd()), id, MF_BYCOMMAND);
     return st != static_cast<UINT>(-1) && !(st & (MF_DISABLED | MF_GRAYED));
 }
 
@@ -638,43 +573,45 @@ void frmChat::EnableMenuItemById(UINT id, bool on) {
 }
 
 void frmChat::EnableEditMenu(bool on) {
-    ::EnableMenuItem(::GetMenu(hWnd()), 1, MF_BYPOSITION | (on ? MF_ENABLED : MF_GRAYED));
+    ::EnableMenuItem(::GetMenu(hWnd()), kEditMenu, MF_BYPOSITION | (on ? MF_ENABLED : MF_GRAYED));
     ::DrawMenuBar(hWnd());
 }
 
 bool frmChat::IsEditMenuEnabled() const {
-    UINT st = ::GetMenuState(::GetMenu(hWnd()), 1, MF_BYPOSITION);
+    const UINT st = ::GetMenuState(::GetMenu(hWnd()), kEditMenu, MF_BYPOSITION);
     return st != static_cast<UINT>(-1) && !(st & (MF_DISABLED | MF_GRAYED));
 }
 
 bool frmChat::IsAutostartChecked() const {
-    return (::GetMenuState(mnuLog, IDM_LOG_AUTOSTART, MF_BYCOMMAND) & MF_CHECKED) != 0;
+    return (::GetMenuState(SubMenu(kLogMenu), IDM_LOG_AUTOSTART, MF_BYCOMMAND) & MF_CHECKED) != 0;
 }
 
-void frmChat::SetChangeLogCaption() {
-    std::wstring text = ToWide(vek::ChangeLogCaption(mdlChat::LogFile));
-    text += L"\tCtrl+O";
-    MENUITEMINFOW mi{};
-    mi.cbSize = sizeof mi;
-    mi.fMask = MIIM_STRING;
-    mi.dwTypeData = text.data();
-    ::SetMenuItemInfoW(mnuFile, IDM_FILE_CHANGELOG, FALSE, &mi);
+void frmChat::EnableFollowingControls(bool on) {
+    EnableMenuItemById(IDM_LOG_START, !on);
+    EnableMenuItemById(IDM_LOG_STOP, on);
+    EnableEditMenu(on);
+    for (HWND h : {rtfChatText, cmdMessageType, txtPageTo, rtfMessage}) ::EnableWindow(h, on ? TRUE : FALSE);
 }
 
-HICON frmChat::TypePicture(int type) const {
-    if (type < 0 || type > 2) return nullptr;
-    return typePictures_[static_cast<size_t>(type)].get();
+void frmChat::SetFollowTimer(UINT ms) {
+    if (ms == followTimerMs_) return;
+    if (!::SetTimer(hWnd(), kFollowTimer, ms, nullptr)) {
+        // The change notification may still wake passes; the next pass tries again.
+        ReportFailure(L"VekChat: the follower's timer could not be set");
+        return;
+    }
+    followTimerMs_ = ms;
 }
 
-void frmChat::SetTypeTooltip(const wchar_t* text) {
-    TTTOOLINFOW ti{};
-    ti.cbSize = sizeof ti;
-    ti.hwnd = hWnd();
-    ti.uId = reinterpret_cast<UINT_PTR>(cmdMessageType);
-    ti.lpszText = const_cast<wchar_t*>(text);
-    ::SendMessageW(tipMessageType, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
+void frmChat::StopFollowTimer() {
+    if (hWnd()) ::KillTimer(hWnd(), kFollowTimer);
+    followTimerMs_ = 0;
 }
 
-void frmChat::ShowPageTo(bool show) {
-    ::ShowWindow(txtPageTo, show ? SW_SHOWNA : SW_HIDE);
+vek::TextBox frmChat::FocusedBox() const {
+    const HWND f = ::GetFocus();
+    if (!f) return {};
+    if (f == rtfChatText || f == rtfMessage) return {f, true};
+    if (f == txtPageTo) return {f, false};
+    return {};
 }

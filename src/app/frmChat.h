@@ -1,52 +1,38 @@
-// The main window: its controls, menus, palette, state and event handlers.
-// Handlers carry the names of the events they answer (control_Event). They
-// are public so that tests can drive them on a real window.
+// The main window. It owns its controls, its menus and the components that
+// do the work (the follower and the chat display, the composer and the
+// sender, the Edit commands), and it alone enables menus and controls. Its
+// handlers carry the names of the events they answer (control_Event); each
+// asks a component and applies the answer to the window.
 #pragma once
 #include <windows.h>
 
 #include <array>
+#include <optional>
 #include <string>
-#include <string_view>
 
-#include "core/chat_display.h"
-#include "core/follower.h"
-#include "core/palette.h"
+#include "app/ids.h"
+#include "compose/composer.h"
+#include "compose/gamelink.h"
+#include "compose/pagetobox.h"
+#include "core/log_follower.h"
+#include "core/message_sender.h"
+#include "edit/editcommands.h"
+#include "log/chatdisplay.h"
+#include "log/logfiles.h"
 #include "win/handles.h"
+#include "win/window.h"
 
-// Menu command identifiers.
-enum : UINT {
-    IDM_FILE_CHANGELOG = 100,
-    IDM_FILE_EXIT,
-    IDM_EDIT_UNDO = 200,
-    IDM_EDIT_CUT,
-    IDM_EDIT_COPY,
-    IDM_EDIT_PASTE,
-    IDM_EDIT_DELETE,
-    IDM_EDIT_SELECTALL,
-    IDM_LOG_START = 300,
-    IDM_LOG_STOP,
-    IDM_LOG_AUTOSTART,
-};
-
-// Child control identifiers.
-enum : int {
-    IDC_CHATTEXT = 1000,
-    IDC_PAGETO,
-    IDC_MESSAGE,
-    IDC_MESSAGETYPE,
-};
-
-class frmChat {
+class frmChat final : private vek::win::MessageTarget {
 public:
     frmChat() = default;
     frmChat(const frmChat&) = delete;
     frmChat& operator=(const frmChat&) = delete;
-    ~frmChat();
+    ~frmChat() override;
 
     // Creates the window and runs Form_Load (which shows it and may start
     // following). Returns false when the window could not be made.
-    bool Create(HINSTANCE instance, int showCmd = SW_SHOWNORMAL);
-    HWND hWnd() const { return window_.get(); }
+    [[nodiscard]] bool Create(HINSTANCE instance);
+    HWND hWnd() const { return self_; }
     bool IsAlive() const { return window_ && ::IsWindow(window_.get()); }
 
     // Runs before a message from the queue is dispatched: key preview
@@ -69,9 +55,8 @@ public:
     void AppendData(const std::string& line);
     // The markup text of a rich text box's coloured content.
     std::string FormatVek(HWND box);
-    // The sending sequence run by Enter in the composer.
-    void SendComposedMessage();
 
+private:
     // ---- Event handlers
     void Form_Load();
     void Form_Resize();
@@ -97,7 +82,38 @@ public:
     void cmdMessageType_MouseUp();
     void txtPageTo_KeyPress(int& KeyAscii);
     void txtPageTo_Change();  // after any change of its text (paste, undo, ...)
-    void tmrFollow_Timer();  // one pass of the follower
+    void tmrFollow_Timer();   // one pass of the follower
+    void SendComposedMessage();  // Enter in the composer
+
+    // ---- The window
+    std::optional<LRESULT> OnMessage(HWND w, UINT msg, WPARAM wp, LPARAM lp) override;
+    std::optional<LRESULT> OnFormMessage(UINT msg, WPARAM wp, LPARAM lp);
+    std::optional<LRESULT> OnControlMessage(HWND ctl, UINT msg, WPARAM wp, LPARAM lp);
+    void CreateControls();
+    void CreateMenuBar();
+    void ApplyFonts();
+    void LoadPictures();
+    void Paint();
+    void DrawTypeButton(const DRAWITEMSTRUCT& di);
+    void OnCommand(UINT id);
+    void OnDpiChanged(int dpi, const RECT* suggested);
+    bool RunShortcut(const MSG& msg);
+    bool MoveFocusByTab(bool backwards);
+
+    // ---- Window helpers
+    int Px(int twips) const;  // twips to pixels at the window's DPI
+    HMENU SubMenu(int place) const;
+    bool IsMenuItemEnabled(UINT id) const;
+    void EnableMenuItemById(UINT id, bool on);
+    void EnableEditMenu(bool on);
+    bool IsEditMenuEnabled() const;
+    bool IsAutostartChecked() const;
+    void SetChangeLogCaption();
+    void SetFollowTimer(UINT ms);
+    void StopFollowTimer();
+    void EnableFollowingControls(bool on);
+    void ShowMessageType(int type);
+    vek::TextBox FocusedBox() const;
 
     // ---- Controls (children are owned by the window and die with it)
     HWND rtfChatText = nullptr;
@@ -105,73 +121,28 @@ public:
     HWND rtfMessage = nullptr;
     HWND cmdMessageType = nullptr;
     HWND tipMessageType = nullptr;  // tooltip window of cmdMessageType
-    HMENU mnuFile = nullptr, mnuEdit = nullptr, mnuLog = nullptr;  // drop-down menus
 
-    // ---- Palette (constant)
-    static constexpr vek::Color BackgroundColor = vek::BackgroundColor;
-    static constexpr vek::Color NormalColor = vek::NormalColor;
-    static constexpr vek::Color QuoteColor = vek::QuoteColor;
-    static constexpr vek::Color BraceColor = vek::BraceColor;
-    static constexpr vek::Color PageInColor = vek::PageInColor;
-    static constexpr vek::Color PageOutColor = vek::PageOutColor;
-    static constexpr vek::Color OtherColor = vek::OtherColor;
+    // ---- Components
+    vek::Win32LogFiles logFiles_;
+    vek::ChatDisplay display_;
+    vek::LogFollower follower_{logFiles_, display_};
+    vek::LogWatch watch_;
+    vek::Composer composer_;
+    vek::PageToBox pageTo_;
+    vek::WindowGameLink game_;
+    vek::MessageSender sender_{game_};
+    vek::EditCommands edit_;
 
     // ---- State
+    static constexpr UINT_PTR kFollowTimer = 1;
+    UINT followTimerMs_ = 0;  // the follower's timer interval; 0 while it is off
     bool Logging = false;
-    int MessageType = 0;           // 0 Normal, 1 Chat, 2 Page
-    std::string LastMessage;       // markup of the last message sent
     bool FocusRedirected = false;  // the button passed the focus on once
     int MessageLeft = 360;         // composer's left edge, twips
-    int ButtonPicture = 0;         // which type's picture the button shows
-
-    // ---- Follower (see src/log/)
-    vek::FollowState Follow;
-    vek::win::UniqueChangeNotify FollowWake;  // folder change hint, may be empty
-    std::string FollowBuffer;                 // one block of the log, reused
-    vek::ChatRtf DisplayRtf;                  // the lines of one pass, as RTF
-    std::string FollowRenamed;                // where the followed log was renamed to, until read to its end
-    bool FollowBehind = false;                // more was waiting after the last pass: the next comes soon
-    // Reads one block of f at Follow.LogSize into DisplayRtf; true when a
-    // whole block was taken, so more may be waiting.
-    bool FollowBlock(HANDLE f, bool& any);
-    // Reads the last bytes of a file that will not grow again, its
-    // unfinished last line included.
-    void FollowRest(HANDLE f, bool& any);
-    // Puts what DisplayRtf holds at the end of the chat display in one
-    // insertion, keeping the player's caret, selection and view.
-    void WriteDisplayRtf();
-
-    // ---- Shell helpers used across the subsystems
-    int Dpi() const;                               // the window's DPI
-    int Px(int twips) const;                       // twips to pixels at that DPI
-    int OuterWidthTwips() const;                   // window's outer width
-    bool IsMenuItemEnabled(UINT id) const;
-    void EnableMenuItemById(UINT id, bool on);
-    void EnableEditMenu(bool on);
-    bool IsEditMenuEnabled() const;
-    bool IsAutostartChecked() const;
-    void SetChangeLogCaption();
-    HICON TypePicture(int type) const;             // picture of a message type
-    void SetTypeTooltip(const wchar_t* text);
-    void ShowPageTo(bool show);
-
-private:
-    static LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);
-    static LRESULT CALLBACK ControlProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
-    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
-    LRESULT HandleControlMessage(HWND ctl, UINT msg, WPARAM wp, LPARAM lp, bool& handled);
-    void CreateControls();
-    void CreateMenuBar();
-    void ApplyFonts();
-    void LoadPictures();
-    void Paint();
-    void OnCommand(UINT id);
-    void OnDpiChanged(int dpi, const RECT* suggested);
-    bool RunShortcut(const MSG& msg);
-    bool MoveFocusByTab(bool backwards);
 
     HINSTANCE instance_ = nullptr;
     vek::win::UniqueWindow window_;
+    HWND self_ = nullptr;  // the window from its first message to its last (window_ lets go earlier)
     vek::win::UniqueFont font_;
     vek::win::UniqueBrush backgroundBrush_;
     std::array<vek::win::UniqueIcon, 3> typePictures_;

@@ -1,8 +1,11 @@
 #include "app/mdlChat.h"
 
+#include <utility>
+
 #include "app/frmChat.h"
 #include "core/shell_rules.h"
 #include "win/handles.h"
+#include "win/window.h"
 
 namespace mdlChat {
 
@@ -46,19 +49,19 @@ bool ReadBool(const char* key, bool def) {
 
 void LoadSettings() {
     if (!ReadBool("Run Before", false)) {
-        SaveSetting("Run Before", "True");
-        SaveSetting("Log", "?");
-        SaveSetting("Autostart Log", "False");
+        if (!SaveSetting("Run Before", "True") || !SaveSetting("Log", "?") || !SaveSetting("Autostart Log", "False"))
+            vek::win::ReportFailure(L"VekChat: the first run's settings could not be saved");
     }
-    LogFile = GetSetting("Log", "?");
-    if (LogFile.empty()) LogFile = "?";
+    // An empty path is no path.
+    std::string log = GetSetting("Log", "?");
+    LogFile = log.empty() ? std::string("?") : std::move(log);
     AutostartLog = ReadBool("Autostart Log", false);
 }
 
-int Main(HINSTANCE instance, int showCmd) {
+int Main(HINSTANCE instance) {
     LoadSettings();
     frmChat form;
-    if (!form.Create(instance, showCmd)) return 1;
+    if (!form.Create(instance)) return 1;
     return form.RunMessageLoop();
 }
 

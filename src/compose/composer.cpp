@@ -1,37 +1,40 @@
-// The composer: colour keys, colour clean-up, plain paste, recall, and the
-// conversion of its coloured text into markup.
+#include "compose/composer.h"
+
 #include <richedit.h>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
-#include "app/frmChat.h"
 #include "core/markup_compose.h"
 #include "win/handles.h"
+#include "win/keys.h"
 #include "win/richedit.h"
 #include "win/text.h"
 
-using namespace vek::win;
+namespace vek {
+
+using namespace win;
 
 namespace {
 
 // True when the characters [from, to) all have colour c.
-bool RangeHasColor(HWND re, int from, int to, vek::Color c) {
+bool RangeHasColor(HWND re, int from, int to, Color c) {
     SetSel(re, from, to);
     return GetSelColor(re) == c;
 }
 
 // The colour of the character at position i.
-vek::Color ColorAt(HWND re, int i) {
+Color ColorAt(HWND re, int i) {
     SetSel(re, i, i + 1);
-    return GetSelColor(re).value_or(vek::NormalColor);
+    return GetSelColor(re).value_or(NormalColor);
 }
 
 // The end of the run of characters in colour c that starts at `from`, the
 // characters before `good` being known to be in c. Doubling the probe and
 // then halving the gap, a long run costs a few reads of the selection colour
 // instead of one per character.
-int RunEnd(HWND re, int from, int good, int n, vek::Color c) {
+int RunEnd(HWND re, int from, int good, int n, Color c) {
     int bad = n + 1;  // [from, bad) is known not to be all c, or lies past the end
     for (int step = good - from; good < n; step *= 2) {
         const int probe = std::min(n, good + step);
@@ -49,11 +52,10 @@ int RunEnd(HWND re, int from, int good, int n, vek::Color c) {
     return good;
 }
 
-// Keeps the composer from telling of selection changes for a scope.
+// Keeps a RichEdit from telling of selection changes for a scope.
 class QuietSelection {
 public:
-    explicit QuietSelection(HWND re) noexcept
-        : re_(re), mask_(::SendMessageW(re, EM_GETEVENTMASK, 0, 0)) {
+    explicit QuietSelection(HWND re) noexcept : re_(re), mask_(::SendMessageW(re, EM_GETEVENTMASK, 0, 0)) {
         ::SendMessageW(re_, EM_SETEVENTMASK, 0, mask_ & ~static_cast<LRESULT>(ENM_SELCHANGE));
     }
     QuietSelection(const QuietSelection&) = delete;
@@ -67,78 +69,25 @@ private:
 
 }  // namespace
 
-void frmChat::Form_KeyDown(int& KeyCode, int Shift) {
-    (void)Shift;  // F9 recalls with any modifiers
-    // Recall the last message into the composer; the key itself goes on to
-    // the focused control.
-    if (KeyCode != VK_F9 || LastMessage.empty() || !rtfMessage) return;
-    RedrawFreeze freeze(rtfMessage);
-    SetSel(rtfMessage, 0, -1);
-    ReplaceSel(rtfMessage, "");
-    SetSelColor(rtfMessage, NormalColor);
-    // As one undoable insertion: Ctrl+Z takes the recall back, and again
-    // brings back what the composer held before.
-    ReplaceSel(rtfMessage, LastMessage);
-    const int n = CharCount(rtfMessage);
-    SetSel(rtfMessage, n, n);
-}
-
-void frmChat::rtfMessage_KeyDown(int& KeyCode, int Shift) {
-    // Ctrl+V pastes the clipboard's plain text only; Ctrl with Shift or Alt
-    // (AltGr) is left to the box.
-    if (KeyCode == 'V' && Shift == 2) {
-        KeyCode = 0;
-        mnuEditPaste_Click();
-    } else if (KeyCode == VK_RETURN && (Shift & 6) == 0) {
-        // Enter's character (13) runs the sending sequence; the box must not
-        // break the line on the key-down first, as the RichEdit does, or the
-        // message would go out with a line break.
-        KeyCode = 0;
-    }
-}
-
-void frmChat::rtfMessage_KeyPress(int& KeyAscii) {
-    if (KeyAscii == 13) {
-        KeyAscii = 0;
-        SendComposedMessage();
-        return;
-    }
-    if (KeyAscii < 0 || KeyAscii > 255) return;
-    // A colour key changes the colour of the selection, or with none the
-    // colour of what is typed next, and is not typed itself.
-    const std::optional<vek::Color> color =
-        vek::ColorKeyResult(static_cast<char>(KeyAscii), GetSelColor(rtfMessage));
-    if (!color) return;
-    KeyAscii = 0;
-    SetSelColor(rtfMessage, *color);
-}
-
-void frmChat::rtfMessage_SelChange() {
-    // Colours that are not the program's own (from rich text dropped in, say)
-    // give way to NormalColor wherever the caret or selection goes.
-    if (std::optional<vek::Color> c = vek::CleanedSelectionColor(GetSelColor(rtfMessage)))
-        SetSelColor(rtfMessage, *c);
-}
-
-std::string frmChat::FormatVek(HWND box) {
+std::string FormatVek(HWND box) {
     const std::wstring text = GetAllTextWide(box);
     const int n = static_cast<int>(text.size());
     if (n == 0) return {};
-    vek::MarkupComposer markup;
+    MarkupComposer markup;
     {
         // Reading colours moves the selection over the text; the clean-up
         // must not recolour runs on the way (foreign colours count as normal
         // in the markup anyway).
         QuietSelection quiet(box);
-        std::optional<vek::Color> next;  // colour of the character at i, when already read
+        std::optional<Color> next;  // colour of the character at i, when already read
         for (int i = 0; i < n;) {
-            const vek::Color c = next ? *next : ColorAt(box, i);
+            const Color c = next ? *next : ColorAt(box, i);
             next.reset();
             int end = n;
             if (i + 1 < n) {
                 // The next character first: in text of many short runs it
                 // is the next run's colour, read once.
-                const vek::Color d = ColorAt(box, i + 1);
+                const Color d = ColorAt(box, i + 1);
                 if (d != c) {
                     end = i + 1;
                     next = d;
@@ -151,6 +100,59 @@ std::string frmChat::FormatVek(HWND box) {
         }
     }
     SetSel(box, n, n);
-    if (box == rtfMessage) rtfMessage_SelChange();
     return markup.Finish();
 }
+
+Composer::KeyDown Composer::OnKeyDown(int key, int shift) {
+    // Ctrl+V pastes the clipboard's plain text only; Ctrl with Shift or Alt
+    // (AltGr) is left to the box.
+    if (key == 'V' && shift == kCtrl) return KeyDown::Paste;
+    // Enter's character (13) runs the sending sequence; the box must not
+    // break the line on the key-down first, as the RichEdit does, or the
+    // message would go out with a line break.
+    if (key == VK_RETURN && (shift & (kCtrl | kAlt)) == 0) return KeyDown::Consume;
+    return KeyDown::Leave;
+}
+
+Composer::KeyPress Composer::OnKeyPress(int ch) {
+    if (ch == '\r') return KeyPress::Send;
+    if (ch < 0 || ch > 255) return KeyPress::Leave;
+    // A colour key changes the colour of the selection, or with none the
+    // colour of what is typed next, and is not typed itself.
+    const std::optional<Color> color = ColorKeyResult(static_cast<char>(ch), GetSelColor(box_));
+    if (!color) return KeyPress::Leave;
+    SetSelColor(box_, *color);
+    return KeyPress::Consume;
+}
+
+void Composer::OnSelChange() {
+    // Colours that are not the program's own (from rich text dropped in, say)
+    // give way to NormalColor wherever the caret or selection goes.
+    if (std::optional<Color> c = CleanedSelectionColor(GetSelColor(box_))) SetSelColor(box_, *c);
+}
+
+std::string Composer::Markup() {
+    std::string markup = FormatVek(box_);
+    OnSelChange();  // the reading kept the box quiet; the caret now stands at the end
+    return markup;
+}
+
+void Composer::Recall(const std::string& markup) {
+    RedrawFreeze freeze(box_);
+    SetSel(box_, 0, -1);
+    ReplaceSel(box_, "");
+    SetSelColor(box_, NormalColor);
+    // As one undoable insertion: Ctrl+Z takes the recall back, and again
+    // brings back what the composer held before.
+    ReplaceSel(box_, markup);
+    const int n = CharCount(box_);
+    SetSel(box_, n, n);
+}
+
+void Composer::Clear() {
+    ::SetWindowTextW(box_, L"");
+    SetSel(box_, 0, 0);
+    SetSelColor(box_, NormalColor);
+}
+
+}  // namespace vek

@@ -51,12 +51,11 @@ VEK_HANDLE_TRAITS(GdiTraits, HGDIOBJ, nullptr, ::DeleteObject(h));
 VEK_HANDLE_TRAITS(FontTraits, HFONT, nullptr, ::DeleteObject(h));
 VEK_HANDLE_TRAITS(BrushTraits, HBRUSH, nullptr, ::DeleteObject(h));
 VEK_HANDLE_TRAITS(IconTraits, HICON, nullptr, ::DestroyIcon(h));
-VEK_HANDLE_TRAITS(MenuTraits, HMENU, nullptr, ::DestroyMenu(h));
 VEK_HANDLE_TRAITS(KeyTraits, HKEY, nullptr, ::RegCloseKey(h));
 VEK_HANDLE_TRAITS(FileTraits, HANDLE, INVALID_HANDLE_VALUE, ::CloseHandle(h));
 VEK_HANDLE_TRAITS(KernelTraits, HANDLE, nullptr, ::CloseHandle(h));
 VEK_HANDLE_TRAITS(ChangeNotifyTraits, HANDLE, INVALID_HANDLE_VALUE, ::FindCloseChangeNotification(h));
-VEK_HANDLE_TRAITS(ModuleTraits, HMODULE, nullptr, ::FreeLibrary(h));
+VEK_HANDLE_TRAITS(FindTraits, HANDLE, INVALID_HANDLE_VALUE, ::FindClose(h));
 #undef VEK_HANDLE_TRAITS
 
 using UniqueWindow = Unique<WindowTraits>;
@@ -64,12 +63,11 @@ using UniqueGdi = Unique<GdiTraits>;
 using UniqueFont = Unique<FontTraits>;
 using UniqueBrush = Unique<BrushTraits>;
 using UniqueIcon = Unique<IconTraits>;
-using UniqueMenu = Unique<MenuTraits>;
 using UniqueKey = Unique<KeyTraits>;
 using UniqueFile = Unique<FileTraits>;            // CreateFile results
 using UniqueHandle = Unique<KernelTraits>;        // events, processes, threads
 using UniqueChangeNotify = Unique<ChangeNotifyTraits>;
-using UniqueModule = Unique<ModuleTraits>;
+using UniqueFind = Unique<FindTraits>;              // FindFirstFile searches
 
 // A device context from GetDC, released to its window.
 class WindowDC {
@@ -131,6 +129,24 @@ public:
 
 private:
     bool ok_ = false;
+};
+
+// A global memory block locked for a scope, as a pointer to T. Check get()
+// before use: it is null when the lock failed.
+template <class T>
+class GlobalLockScope {
+public:
+    explicit GlobalLockScope(HGLOBAL mem) noexcept : mem_(mem), p_(mem ? static_cast<T*>(::GlobalLock(mem)) : nullptr) {}
+    GlobalLockScope(const GlobalLockScope&) = delete;
+    GlobalLockScope& operator=(const GlobalLockScope&) = delete;
+    ~GlobalLockScope() { if (p_) ::GlobalUnlock(mem_); }
+    T* get() const noexcept { return p_; }
+    // Bytes in the block, which may be more than was asked for.
+    size_t bytes() const noexcept { return p_ ? ::GlobalSize(mem_) : 0; }
+
+private:
+    HGLOBAL mem_;
+    T* p_;
 };
 
 // Switches a window's painting off for a scope and repaints it afterwards.

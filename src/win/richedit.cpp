@@ -2,7 +2,6 @@
 
 #include <richedit.h>
 
-#include "win/handles.h"
 #include "win/text.h"
 
 namespace vek::win {
@@ -67,26 +66,15 @@ std::wstring TextWide(HWND re, int length, DWORD flags) {
 
 std::wstring GetAllTextWide(HWND re) { return TextWide(re, CharCount(re), GT_DEFAULT); }
 
-std::string GetAllText(HWND re) { return ToAnsi(GetAllTextWide(re)); }
-
-std::string GetSelText(HWND re) {
-    Selection s = GetSel(re);
+std::wstring GetSelTextWide(HWND re) {
+    const Selection s = GetSel(re);
     if (s.length() <= 0) return {};
-    return ToAnsi(TextWide(re, s.length(), GT_SELECTION));
+    return TextWide(re, s.length() * 2, GT_SELECTION | GT_USECRLF);  // a break may grow from CR to CR LF
 }
 
 void ReplaceSel(HWND re, std::string_view text, bool canUndo) {
     std::wstring w = ToWide(text);
     ::SendMessageW(re, EM_REPLACESEL, canUndo ? TRUE : FALSE, reinterpret_cast<LPARAM>(w.c_str()));
-}
-
-std::optional<Color> CharColor(HWND re, int i) {
-    if (i < 0 || i >= CharCount(re)) return std::nullopt;
-    Selection keep = GetSel(re);
-    SetSel(re, i, i + 1);
-    std::optional<Color> c = GetSelColor(re);
-    SetSel(re, keep.start, keep.end);
-    return c;
 }
 
 }  // namespace vek::win

@@ -25,12 +25,8 @@ void SetSel(HWND re, int start, int end);         // end -1: to the end of the t
 std::optional<Color> GetSelColor(HWND re);
 void SetSelColor(HWND re, Color c);
 
-std::string GetAllText(HWND re);                  // the whole text, line breaks as CR
-std::wstring GetAllTextWide(HWND re);             // the same, as the control holds it
-std::string GetSelText(HWND re);
+std::wstring GetAllTextWide(HWND re);             // the whole text, line breaks as CR
+std::wstring GetSelTextWide(HWND re);             // the selection, line breaks as CR LF (plain text)
 void ReplaceSel(HWND re, std::string_view text, bool canUndo = true);
-
-// Colour of the character at position i (0-based); nullopt past the end.
-std::optional<Color> CharColor(HWND re, int i);
 
 }  // namespace vek::win

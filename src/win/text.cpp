@@ -25,3 +25,15 @@ std::string ToAnsi(std::wstring_view wide) {
 }
 
 }  // namespace vek::win
+
+namespace vek::win {
+
+std::wstring WindowTextWide(HWND w) {
+    const int n = ::GetWindowTextLengthW(w);
+    std::wstring buf(static_cast<size_t>(n > 0 ? n : 0) + 1, L'\0');
+    const int got = ::GetWindowTextW(w, buf.data(), static_cast<int>(buf.size()));
+    buf.resize(static_cast<size_t>(got > 0 ? got : 0));
+    return buf;
+}
+
+}  // namespace vek::win

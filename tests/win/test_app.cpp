@@ -27,7 +27,7 @@ RECT ChildRectTwips(frmChat& f, HWND child) {
     RECT r{};
     GetWindowRect(child, &r);
     MapWindowPoints(nullptr, f.hWnd(), reinterpret_cast<POINT*>(&r), 2);
-    int d = f.Dpi();
+    int d = Dpi(f);
     return {vek::PixelsToTwips(r.left, d), vek::PixelsToTwips(r.top, d), vek::PixelsToTwips(r.right - r.left, d),
             vek::PixelsToTwips(r.bottom - r.top, d)};
 }
@@ -49,33 +49,33 @@ TEST_F(AppTest, FirstRunWritesDefaultsAndOpensIdle) {
     char caption[256];
     GetWindowTextA(f->hWnd(), caption, sizeof caption);
     EXPECT_STREQ(caption, "Vek Chat v0.8 - By Orrin");
-    EXPECT_EQ(MenuText(f->mnuFile, IDM_FILE_CHANGELOG), "&Change Log - (none)\tCtrl+O");
+    EXPECT_EQ(MenuText(FileMenu(*f), IDM_FILE_CHANGELOG), "&Change Log - (none)\tCtrl+O");
 
     EXPECT_TRUE(IsWindowVisible(f->hWnd()));
-    EXPECT_FALSE(f->Logging);
-    EXPECT_FALSE(f->IsAutostartChecked());
-    EXPECT_FALSE(f->IsEditMenuEnabled());
-    EXPECT_TRUE(Enabled(f->mnuLog, IDM_LOG_START));
-    EXPECT_FALSE(Enabled(f->mnuLog, IDM_LOG_STOP));
-    for (HWND h : {f->rtfChatText, f->rtfMessage, f->cmdMessageType, f->txtPageTo})
+    EXPECT_FALSE(Following(*f));
+    EXPECT_FALSE(AutostartChecked(*f));
+    EXPECT_FALSE(EditMenuEnabled(*f));
+    EXPECT_TRUE(Enabled(LogMenu(*f), IDM_LOG_START));
+    EXPECT_FALSE(Enabled(LogMenu(*f), IDM_LOG_STOP));
+    for (HWND h : {Display(*f), ComposerBox(*f), TypeButton(*f), PageBox(*f)})
         EXPECT_FALSE(IsWindowEnabled(h));
-    EXPECT_TRUE(IsWindowVisible(f->rtfChatText));
-    EXPECT_TRUE(IsWindowVisible(f->rtfMessage));
-    EXPECT_FALSE(IsWindowVisible(f->txtPageTo));
+    EXPECT_TRUE(IsWindowVisible(Display(*f)));
+    EXPECT_TRUE(IsWindowVisible(ComposerBox(*f)));
+    EXPECT_FALSE(IsWindowVisible(PageBox(*f)));
 
     // The display never stops taking text: its limit is raised, as Windows
     // would otherwise cut insertions at 32,767 characters.
-    EXPECT_GT(SendMessageW(f->rtfChatText, EM_GETLIMITTEXT, 0, 0), 1 << 30);
+    EXPECT_GT(SendMessageW(Display(*f), EM_GETLIMITTEXT, 0, 0), 1 << 30);
 
     // Creation layout: the client area is 4440 x 3375 twips.
     RECT client;
     GetClientRect(f->hWnd(), &client);
-    EXPECT_NEAR(vek::PixelsToTwips(client.right, f->Dpi()), 4440, 15);
-    EXPECT_NEAR(vek::PixelsToTwips(client.bottom, f->Dpi()), 3375, 15);
-    RECT chat = ChildRectTwips(*f, f->rtfChatText);
+    EXPECT_NEAR(vek::PixelsToTwips(client.right, Dpi(*f)), 4440, 15);
+    EXPECT_NEAR(vek::PixelsToTwips(client.bottom, Dpi(*f)), 3375, 15);
+    RECT chat = ChildRectTwips(*f, Display(*f));
     EXPECT_NEAR(chat.right, 4455, 15);   // width
     EXPECT_NEAR(chat.bottom, 3015, 15);  // height
-    RECT msg = ChildRectTwips(*f, f->rtfMessage);
+    RECT msg = ChildRectTwips(*f, ComposerBox(*f));
     EXPECT_NEAR(msg.left, 360, 15);
     EXPECT_NEAR(msg.top, 3000, 15);
     EXPECT_NEAR(msg.right, 4095, 15);
@@ -90,7 +90,7 @@ TEST_F(AppTest, StoredSettingsAreReadAndFirstRunBranchOverwrites) {
     EXPECT_EQ(mdlChat::LogFile, "C:\\games\\R&D chat.txt");
     EXPECT_FALSE(mdlChat::AutostartLog);
     // The ampersand is shown, not taken as an access key.
-    EXPECT_EQ(MenuText(f->mnuFile, IDM_FILE_CHANGELOG), "&Change Log - (C:\\games\\R&&D chat.txt)\tCtrl+O");
+    EXPECT_EQ(MenuText(FileMenu(*f), IDM_FILE_CHANGELOG), "&Change Log - (C:\\games\\R&&D chat.txt)\tCtrl+O");
     f.reset();
 
     ClearSettings();
@@ -100,7 +100,7 @@ TEST_F(AppTest, StoredSettingsAreReadAndFirstRunBranchOverwrites) {
     f = MakeForm();
     EXPECT_EQ(mdlChat::LogFile, "?");
     EXPECT_FALSE(mdlChat::AutostartLog);
-    EXPECT_FALSE(f->Logging);
+    EXPECT_FALSE(Following(*f));
 }
 
 TEST_F(AppTest, AutostartFollowsAfterShowingAndChecksTheMenu) {
@@ -108,20 +108,20 @@ TEST_F(AppTest, AutostartFollowsAfterShowingAndChecksTheMenu) {
     PutSetting("Autostart Log", "True");
     auto f = MakeForm();
     ASSERT_TRUE(f);
-    EXPECT_TRUE(f->IsAutostartChecked());
-    EXPECT_TRUE(f->Logging);
+    EXPECT_TRUE(AutostartChecked(*f));
+    EXPECT_TRUE(Following(*f));
     EXPECT_TRUE(IsWindowVisible(f->hWnd()));
-    EXPECT_TRUE(f->IsEditMenuEnabled());
-    EXPECT_FALSE(Enabled(f->mnuLog, IDM_LOG_START));
-    EXPECT_TRUE(Enabled(f->mnuLog, IDM_LOG_STOP));
-    for (HWND h : {f->rtfChatText, f->rtfMessage, f->cmdMessageType, f->txtPageTo})
+    EXPECT_TRUE(EditMenuEnabled(*f));
+    EXPECT_FALSE(Enabled(LogMenu(*f), IDM_LOG_START));
+    EXPECT_TRUE(Enabled(LogMenu(*f), IDM_LOG_STOP));
+    for (HWND h : {Display(*f), ComposerBox(*f), TypeButton(*f), PageBox(*f)})
         EXPECT_TRUE(IsWindowEnabled(h));
-    EXPECT_FALSE(IsWindowVisible(f->txtPageTo));  // only for pages
+    EXPECT_FALSE(IsWindowVisible(PageBox(*f)));  // only for pages
 
     // Autostart only changes what unload saves.
-    f->mnuLogAutostart_Click();
-    EXPECT_FALSE(f->IsAutostartChecked());
-    EXPECT_TRUE(f->Logging);
+    Command(*f, IDM_LOG_AUTOSTART);
+    EXPECT_FALSE(AutostartChecked(*f));
+    EXPECT_TRUE(Following(*f));
 }
 
 TEST_F(AppTest, UnloadSavesLogAndAutostartButNotRunBefore) {
@@ -130,8 +130,8 @@ TEST_F(AppTest, UnloadSavesLogAndAutostartButNotRunBefore) {
     auto f = MakeForm();
     ASSERT_TRUE(f);
     mdlChat::LogFile = "C:\\chosen.txt";
-    f->mnuLogAutostart_Click();
-    f->mnuFileExit_Click();
+    Command(*f, IDM_LOG_AUTOSTART);
+    Command(*f, IDM_FILE_EXIT);
     EXPECT_FALSE(f->IsAlive());
     EXPECT_EQ(ReadSetting("Log"), "C:\\chosen.txt");
     EXPECT_EQ(ReadSetting("Autostart Log"), "True");
@@ -166,7 +166,7 @@ TEST_F(AppTest, GarbageSettingsNeverStopStartUp) {
     f = MakeForm();
     ASSERT_TRUE(f);
     EXPECT_EQ(mdlChat::LogFile, "?");
-    EXPECT_FALSE(f->Logging);
+    EXPECT_FALSE(Following(*f));
 }
 
 TEST_F(AppTest, ResizeFollowsTheClientAreaAndMinimiseLeavesIt) {
@@ -176,21 +176,21 @@ TEST_F(AppTest, ResizeFollowsTheClientAreaAndMinimiseLeavesIt) {
     PumpPending(f.get());
     RECT client;
     GetClientRect(f->hWnd(), &client);
-    const int d = f->Dpi();
+    const int d = Dpi(*f);
     const int w = vek::PixelsToTwips(client.right, d), h = vek::PixelsToTwips(client.bottom, d);
-    RECT chat = ChildRectTwips(*f, f->rtfChatText);
+    RECT chat = ChildRectTwips(*f, Display(*f));
     EXPECT_NEAR(chat.right, w + 15, 15);
     EXPECT_NEAR(chat.bottom, h - 360, 15);
-    RECT msg = ChildRectTwips(*f, f->rtfMessage);
+    RECT msg = ChildRectTwips(*f, ComposerBox(*f));
     EXPECT_NEAR(msg.top, h - 375, 15);
     EXPECT_NEAR(msg.right, w + 15 - 360, 15);
-    RECT btn = ChildRectTwips(*f, f->cmdMessageType);
+    RECT btn = ChildRectTwips(*f, TypeButton(*f));
     EXPECT_NEAR(btn.top, h - 390, 15);
     EXPECT_NEAR(btn.left, 0, 15);
 
     ShowWindow(f->hWnd(), SW_MINIMIZE);
     PumpPending(f.get());
-    RECT chatAfter = ChildRectTwips(*f, f->rtfChatText);
+    RECT chatAfter = ChildRectTwips(*f, Display(*f));
     EXPECT_EQ(chatAfter.right, chat.right);
     EXPECT_EQ(chatAfter.bottom, chat.bottom);
 
@@ -198,7 +198,7 @@ TEST_F(AppTest, ResizeFollowsTheClientAreaAndMinimiseLeavesIt) {
     ShowWindow(f->hWnd(), SW_RESTORE);
     SetWindowPos(f->hWnd(), nullptr, 0, 0, 1, 1, SWP_NOMOVE | SWP_NOZORDER);
     PumpPending(f.get());
-    RECT tiny = ChildRectTwips(*f, f->rtfChatText);
+    RECT tiny = ChildRectTwips(*f, Display(*f));
     EXPECT_GE(tiny.right, 0);
     EXPECT_GE(tiny.bottom, 0);
     EXPECT_TRUE(f->IsAlive());

@@ -17,6 +17,7 @@
 #include "support/clipboard.h"
 #include "support/gamewindow.h"
 #include "support/process.h"
+#include "compose/gamelink.h"
 #include "support/winapp.h"
 #include "win/handles.h"
 #include "win/richedit.h"
@@ -88,24 +89,24 @@ TEST(BadInput, SettingsValuesOfEveryWrongKind) {
             const std::string k = key;
             if (k == "Run Before") {
                 EXPECT_EQ(mdlChat::LogFile, "?");
-                EXPECT_FALSE(form->Logging);
+                EXPECT_FALSE(Following(*form));
                 EXPECT_EQ(ReadSetting("Run Before"), "True");  // repaired as on a first run
             } else if (k == "Log") {
                 // A huge string is still a string: taken as the path, which
                 // then opens nothing.
                 const bool text = bad.type == REG_SZ && bad.bytes.size() > 1;
                 EXPECT_EQ(Brief(mdlChat::LogFile), text ? Brief(bad.bytes.substr(0, bad.bytes.size() - 1)) : Brief("?"));
-                EXPECT_TRUE(form->Logging);  // autostart still runs, with no log to follow
+                EXPECT_TRUE(Following(*form));  // autostart still runs, with no log to follow
             } else {
                 EXPECT_EQ(mdlChat::LogFile, log);
-                EXPECT_FALSE(form->Logging);
+                EXPECT_FALSE(Following(*form));
             }
             // The window answers and a pass of the follower runs.
             Pump(*form, 120);
             DWORD_PTR r = 0;
             EXPECT_TRUE(::SendMessageTimeoutW(form->hWnd(), WM_NULL, 0, 0, SMTO_NORMAL, 1000, &r));
             // Closing saves good values again.
-            form->Form_Unload();
+            ::SendMessageW(form->hWnd(), WM_CLOSE, 0, 0);
             form.reset();
             bool found = false;
             EXPECT_EQ(Brief(ReadSetting("Log", &found)), Brief(mdlChat::LogFile));
@@ -119,7 +120,7 @@ TEST(BadInput, SettingsValuesOfEveryWrongKind) {
 
 struct Follower {
     std::unique_ptr<frmChat> form;
-    std::string Shown() const { return ReadText(form->rtfChatText); }
+    std::string Shown() const { return ReadText(Display(*form)); }
     bool WaitFor(const std::string& want, int ms = 20000) {
         return PumpUntil(*form, [&] { return Shown() == want; }, ms);
     }
@@ -260,7 +261,7 @@ TEST(BadInput, LogPathsOfEveryAwkwardKind) {
         // The Change Log item shows the path as it is: "&" doubled, so that
         // it is no access key.
         wchar_t caption[512] = {};
-        ::GetMenuStringW(f.form->mnuFile, IDM_FILE_CHANGELOG, caption, 512, MF_BYCOMMAND);
+        ::GetMenuStringW(FileMenu(*f.form), IDM_FILE_CHANGELOG, caption, 512, MF_BYCOMMAND);
         const std::string shownPath = vek::win::ToAnsi(caption);
         if (c.path.find('&') != std::string::npos) {
             EXPECT_NE(shownPath.find("a&&b\\chat.log"), std::string::npos) << shownPath;
@@ -286,15 +287,15 @@ bool IsOneGameLine(const std::string& received) {
 }
 
 std::string PageBoxText(frmChat& f) {
-    const int n = ::GetWindowTextLengthW(f.txtPageTo);
+    const int n = ::GetWindowTextLengthW(PageBox(f));
     std::wstring w(static_cast<size_t>(n) + 1, L'\0');
-    w.resize(static_cast<size_t>(::GetWindowTextW(f.txtPageTo, w.data(), n + 1)));
+    w.resize(static_cast<size_t>(::GetWindowTextW(PageBox(f), w.data(), n + 1)));
     return vek::win::ToAnsi(w);
 }
 
 void ClickType(frmChat& f) {
     ::SendMessageW(f.hWnd(), WM_COMMAND, MAKEWPARAM(IDC_MESSAGETYPE, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(f.cmdMessageType));
+                   reinterpret_cast<LPARAM>(TypeButton(f)));
 }
 
 TEST(BadInput, ComposerAndPageTargetContentsOfEveryKind) {
@@ -330,44 +331,46 @@ TEST(BadInput, ComposerAndPageTargetContentsOfEveryKind) {
         ASSERT_TRUE(game.hWnd());
         std::string markup = "hi";
         if (c.how == How::PasteComposer) {
-            ::SetFocus(f.rtfMessage);
+            ::SetFocus(ComposerBox(f));
             PutClipboard(vek::win::ToWide(c.input));
-            f.mnuEditPaste_Click();
+            Command(f, IDM_EDIT_PASTE);
             markup = c.input;
         } else {
             ClickType(f);
             ClickType(f);  // Page
-            ::SetFocus(f.txtPageTo);
+            ::SetFocus(PageBox(f));
             if (c.how == How::TypePageTo) {
                 for (char ch : c.input) {
                     wchar_t wc = 0;
                     ::MultiByteToWideChar(CP_ACP, 0, &ch, 1, &wc, 1);
-                    ::PostMessageW(f.txtPageTo, WM_CHAR, wc, 1);
+                    ::PostMessageW(PageBox(f), WM_CHAR, wc, 1);
                     PumpPending(&f);
                 }
             } else {
                 PutClipboard(vek::win::ToWide(c.input));
-                f.mnuEditPaste_Click();
+                Command(f, IDM_EDIT_PASTE);
             }
             PumpPending(&f);
             const std::string target = PageBoxText(f);
             EXPECT_EQ(target.find_first_of("\"{}"), std::string::npos) << target;
-            ::SetFocus(f.rtfMessage);
-            vek::win::SetSel(f.rtfMessage, 0, 0);
-            ::SendMessageW(f.rtfMessage, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L"hi"));
+            ::SetFocus(ComposerBox(f));
+            vek::win::SetSel(ComposerBox(f), 0, 0);
+            ::SendMessageW(ComposerBox(f), EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L"hi"));
         }
         const ULONGLONG t0 = ::GetTickCount64();
-        f.SendComposedMessage();
+        SendComposed(f);
         EXPECT_LT(::GetTickCount64() - t0, 60000u);
         const std::string got = game.Received();
         EXPECT_TRUE(IsOneGameLine(got)) << Brief(got);
-        if (!c.sent.empty()) EXPECT_EQ(Brief(got), Brief(c.sent));
-        if (!c.sent.empty()) EXPECT_EQ(got == c.sent, true);
+        if (!c.sent.empty()) {
+            EXPECT_EQ(Brief(got), Brief(c.sent));
+            EXPECT_EQ(got == c.sent, true);
+        }
         if (c.how != How::PasteComposer) {
             EXPECT_EQ(got.rfind("/\"", 0), 0u) << got;
             EXPECT_EQ(got.substr(got.size() - 5), "\" hi\r") << got;
         }
-        EXPECT_EQ(ReadText(f.rtfMessage), "");
+        EXPECT_EQ(ReadText(ComposerBox(f)), "");
         form.reset();
     }
     ClearClipboard();
@@ -398,7 +401,7 @@ TEST(BadInput, GameGoingAwayMidMessage) {
          [&] {
              GameWindow game;
              game.Arm(4, GameWindow::OnChar::Vanish);
-             return mdlChat::SendChars(game.hWnd(), message);
+             return vek::TypeInto(game.hWnd(), message);
          },
          5},
         {"imitation game hung after 5 characters, then killed",
@@ -409,7 +412,7 @@ TEST(BadInput, GameGoingAwayMidMessage) {
                  ::Sleep(400);
                  ::TerminateProcess(game.process.handle(), 1);
              });
-             const size_t taken = mdlChat::SendToGame(message);
+             const size_t taken = vek::WindowGameLink().Type(message);
              killer.join();
              return taken;
          },
@@ -423,7 +426,7 @@ TEST(BadInput, GameGoingAwayMidMessage) {
                  ::Sleep(100);
                  ::TerminateProcess(game.process.handle(), 1);
              });
-             const size_t taken = mdlChat::SendToGame(longer + "\r");
+             const size_t taken = vek::WindowGameLink().Type(longer + "\r");
              killer.join();
              return taken;
          },
@@ -437,7 +440,7 @@ TEST(BadInput, GameGoingAwayMidMessage) {
         EXPECT_LE(taken, c.atMost);
         // Later messages find no game and go nowhere, at once.
         const ULONGLONG t1 = ::GetTickCount64();
-        EXPECT_EQ(mdlChat::SendToGame("next\r"), 0u);
+        EXPECT_EQ(vek::WindowGameLink().Type("next\r"), 0u);
         EXPECT_LT(::GetTickCount64() - t1, 2000u);
     }
 }

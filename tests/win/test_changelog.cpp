@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "app/mdlChat.h"
+#include "log/opendialog.h"
 #include "support/winapp.h"
 #include "win/text.h"
 
@@ -126,7 +127,7 @@ protected:
     // Runs the command with the dialog answered by `name` ("" = Cancel).
     void ChangeLog(frmChat& f, const std::string& name) {
         DialogDriver driver(name);
-        f.mnuFileChangeLog_Click();
+        Command(f, IDM_FILE_CHANGELOG);
         PumpPending(&f);
         EXPECT_TRUE(driver.SawDialog());
     }
@@ -141,13 +142,13 @@ TEST_F(ChangeLogTest, CancelChangesNothingWhetherFollowingOrNot) {
         auto f = Form(old, following);
         ASSERT_TRUE(f);
         DialogDriver driver("");
-        f->mnuFileChangeLog_Click();
+        Command(*f, IDM_FILE_CHANGELOG);
         EXPECT_TRUE(driver.SawDialog());
         EXPECT_EQ(driver.Title(), "Choose Log File");
         EXPECT_EQ(mdlChat::LogFile, old);
-        EXPECT_EQ(MenuText(f->mnuFile, IDM_FILE_CHANGELOG), Caption(old));
-        EXPECT_EQ(f->Logging, following);
-        EXPECT_EQ(::IsWindowEnabled(f->rtfMessage) != FALSE, following);
+        EXPECT_EQ(MenuText(FileMenu(*f), IDM_FILE_CHANGELOG), Caption(old));
+        EXPECT_EQ(Following(*f), following);
+        EXPECT_EQ(::IsWindowEnabled(ComposerBox(*f)) != FALSE, following);
     }
 }
 
@@ -157,12 +158,12 @@ TEST_F(ChangeLogTest, ChoosingWhileIdleStoresThePathAndDoesNotStartFollowing) {
     WriteBytes(chosen, "");
     auto f = Form("?", false);
     ASSERT_TRUE(f);
-    EXPECT_EQ(MenuText(f->mnuFile, IDM_FILE_CHANGELOG), Caption("none"));
+    EXPECT_EQ(MenuText(FileMenu(*f), IDM_FILE_CHANGELOG), Caption("none"));
     ChangeLog(*f, chosen);
     EXPECT_EQ(mdlChat::LogFile, chosen);
-    EXPECT_EQ(MenuText(f->mnuFile, IDM_FILE_CHANGELOG), Caption(chosen));
-    EXPECT_FALSE(f->Logging);
-    EXPECT_FALSE(f->IsMenuItemEnabled(IDM_LOG_STOP));
+    EXPECT_EQ(MenuText(FileMenu(*f), IDM_FILE_CHANGELOG), Caption(chosen));
+    EXPECT_FALSE(Following(*f));
+    EXPECT_FALSE(MenuItemEnabled(*f, IDM_LOG_STOP));
 }
 
 TEST_F(ChangeLogTest, ChoosingWhileFollowingFollowsTheNewFile) {
@@ -175,22 +176,22 @@ TEST_F(ChangeLogTest, ChoosingWhileFollowingFollowsTheNewFile) {
     // Ctrl+O, as the user would ask for it.
     {
         DialogDriver driver(chosen);
-        PressKey(*f, f->rtfMessage, 'O', false, true);
+        PressKey(*f, ComposerBox(*f), 'O', false, true);
         EXPECT_TRUE(driver.SawDialog());
     }
     EXPECT_EQ(mdlChat::LogFile, chosen);
-    EXPECT_EQ(MenuText(f->mnuFile, IDM_FILE_CHANGELOG), Caption(chosen));
-    EXPECT_TRUE(f->Logging);
-    EXPECT_TRUE(f->IsMenuItemEnabled(IDM_LOG_STOP));
-    EXPECT_FALSE(f->IsMenuItemEnabled(IDM_LOG_START));
-    for (HWND h : {f->rtfChatText, f->rtfMessage, f->cmdMessageType}) EXPECT_TRUE(::IsWindowEnabled(h));
+    EXPECT_EQ(MenuText(FileMenu(*f), IDM_FILE_CHANGELOG), Caption(chosen));
+    EXPECT_TRUE(Following(*f));
+    EXPECT_TRUE(MenuItemEnabled(*f, IDM_LOG_STOP));
+    EXPECT_FALSE(MenuItemEnabled(*f, IDM_LOG_START));
+    for (HWND h : {Display(*f), ComposerBox(*f), TypeButton(*f)}) EXPECT_TRUE(::IsWindowEnabled(h));
 
     // What the game writes now reaches the display from the new file only.
     const std::string lead = "[2026-12-07 11:30:05] ";
     AppendBytes(old, lead + "from the old log\r\n");
     AppendBytes(chosen, lead + "from the new log\r\n");
-    EXPECT_TRUE(PumpUntil(*f, [&] { return ReadText(f->rtfChatText).find("from the new log") != std::string::npos; }));
-    EXPECT_EQ(ReadText(f->rtfChatText).find("from the old log"), std::string::npos);
+    EXPECT_TRUE(PumpUntil(*f, [&] { return ReadText(Display(*f)).find("from the new log") != std::string::npos; }));
+    EXPECT_EQ(ReadText(Display(*f)).find("from the old log"), std::string::npos);
 }
 
 TEST_F(ChangeLogTest, DialogStartsInTheFolderAskedFor) {
@@ -203,19 +204,19 @@ TEST_F(ChangeLogTest, DialogStartsInTheFolderAskedFor) {
     const char* filter = "Text Files (*.txt)|*.txt|All Files (*.*)|*.*|";
     {
         DialogDriver driver("there.txt");
-        EXPECT_EQ(mdlChat::ShowOpenDialog(f->hWnd(), "Choose Log File", filter, there.path(), "txt"),
+        EXPECT_EQ(vek::ShowOpenDialog(f->hWnd(), "Choose Log File", filter, there.path(), "txt"),
                   there.file("there.txt"));
     }
     // The dialog leaves the process in the folder it was last in.
     ASSERT_TRUE(::SetCurrentDirectoryA(here.path().c_str()));
     {
         DialogDriver driver("here.txt");
-        EXPECT_EQ(mdlChat::ShowOpenDialog(f->hWnd(), "Choose Log File", filter, "[USE CURDIR]", "txt"),
+        EXPECT_EQ(vek::ShowOpenDialog(f->hWnd(), "Choose Log File", filter, "[USE CURDIR]", "txt"),
                   here.file("here.txt"));
     }
     {
         DialogDriver driver("");
-        EXPECT_EQ(mdlChat::ShowOpenDialog(f->hWnd(), "Choose Log File", filter, there.path(), "txt"), "");
+        EXPECT_EQ(vek::ShowOpenDialog(f->hWnd(), "Choose Log File", filter, there.path(), "txt"), "");
     }
 }
 
@@ -227,7 +228,7 @@ TEST_F(ChangeLogTest, AmpersandInThePathIsShownNotTakenAsAnAccessKey) {
     ASSERT_TRUE(f);
     ChangeLog(*f, chosen);
     EXPECT_EQ(mdlChat::LogFile, chosen);
-    EXPECT_EQ(MenuText(f->mnuFile, IDM_FILE_CHANGELOG), Caption(dir.file("R&&D chat.txt")));
+    EXPECT_EQ(MenuText(FileMenu(*f), IDM_FILE_CHANGELOG), Caption(dir.file("R&&D chat.txt")));
 }
 
 TEST_F(ChangeLogTest, PathOf254CharactersIsTakenWhole) {

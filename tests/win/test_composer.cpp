@@ -48,16 +48,16 @@ protected:
     void SetUp() override {
         f = MakeFollowingForm();
         ASSERT_TRUE(f);
-        SetFocus(f->rtfMessage);
+        SetFocus(ComposerBox(*f));
         PumpPending(f.get());
-        ASSERT_EQ(GetFocus(), f->rtfMessage);
+        ASSERT_EQ(GetFocus(), ComposerBox(*f));
     }
     void TearDown() override {
         f.reset();
         ClearSettings();
     }
 
-    HWND box() const { return f->rtfMessage; }
+    HWND box() const { return ComposerBox(*f); }
     std::string Text() const { return ReadText(box()); }
     void Type(const std::string& keys) { TypeKeys(*f, box(), keys); }
     // Empties the composer the way the program does after a send.
@@ -230,13 +230,13 @@ TEST_F(ComposerTest, LineBreaksAreCopiedIntoTheMarkup) {
 // the same markup.
 TEST_F(ComposerTest, EnterSendsAndTheRecalledMessageSendsTheSameMarkup) {
     Type("{ab\"\"cd\r");
-    EXPECT_EQ(f->LastMessage, "{ab}\"cd\"");
     EXPECT_EQ(Text(), "");
     PressKey(*f, box(), VK_F9);
     EXPECT_EQ(Text(), "{ab}\"cd\"");
     PressKey(*f, box(), VK_RETURN);
-    EXPECT_EQ(f->LastMessage, "{ab}\"cd\"");
     EXPECT_EQ(Text(), "");
+    PressKey(*f, box(), VK_F9);
+    EXPECT_EQ(Text(), "{ab}\"cd\"");
 }
 
 TEST_F(ComposerTest, CtrlVPastesPlainTextInTheInsertionColour) {
@@ -253,23 +253,18 @@ TEST_F(ComposerTest, CtrlVPastesPlainTextInTheInsertionColour) {
     EXPECT_EQ(Text(), "xplainain");
 }
 
-TEST_F(ComposerTest, OnlyCtrlAloneWithVIsThePlainPaste) {
-    PutClipboard(L"plain");
-    struct Case {
-        int shift;
-        bool taken;
-    } cases[] = {{2, true}, {3, false}, {6, false}, {7, false}, {0, false}, {4, false}};
-    for (const Case& c : cases) {
-        Clear();
-        int key = 'V';
-        f->rtfMessage_KeyDown(key, c.shift);
-        EXPECT_EQ(key, c.taken ? 0 : 'V') << c.shift;
-        EXPECT_EQ(Text(), c.taken ? "plain" : "") << c.shift;
-    }
-    // Other keys with Ctrl are the box's own.
-    int key = 'C';
-    f->rtfMessage_KeyDown(key, 2);
-    EXPECT_EQ(key, 'C');
+TEST(ComposerKeys, OnlyCtrlAloneWithVIsThePlainPasteAndEnterNeverBreaksTheLine) {
+    using K = vek::Composer::KeyDown;
+    const struct {
+        int key, shift;
+        K action;
+    } cases[] = {
+        {'V', 2, K::Paste},        {'V', 3, K::Leave},       {'V', 6, K::Leave},         {'V', 7, K::Leave},
+        {'V', 0, K::Leave},        {'V', 4, K::Leave},       {'C', 2, K::Leave},         {VK_RETURN, 0, K::Consume},
+        {VK_RETURN, 1, K::Consume}, {VK_RETURN, 2, K::Leave}, {VK_RETURN, 4, K::Leave},
+    };
+    vek::Composer composer;
+    for (const auto& c : cases) EXPECT_EQ(composer.OnKeyDown(c.key, c.shift), c.action) << c.key << " " << c.shift;
 }
 
 TEST_F(ComposerTest, CtrlShiftVIsLeftToTheBox) {
@@ -288,16 +283,19 @@ TEST_F(ComposerTest, F9RecallsTheLastMessage) {
     EXPECT_EQ(Text(), "draft");
     EXPECT_EQ(Colors(box()), "QQQQQ");
 
-    f->LastMessage = "say \"hi\" {x}";
+    const std::string sent = "say \"hi\" {x}";
+    Clear();
+    vek::win::ReplaceSel(box(), sent);  // the markup characters as plain text
+    SendComposed(*f);
     struct Case {
         HWND focus;
         bool shift, ctrl, alt;
     } cases[] = {
-        {f->rtfMessage, false, false, false},
-        {f->rtfMessage, true, false, false},
-        {f->rtfMessage, false, true, false},
-        {f->rtfMessage, false, false, true},
-        {f->rtfChatText, false, false, false},
+        {ComposerBox(*f), false, false, false},
+        {ComposerBox(*f), true, false, false},
+        {ComposerBox(*f), false, true, false},
+        {ComposerBox(*f), false, false, true},
+        {Display(*f), false, false, false},
     };
     for (const Case& c : cases) {
         SetFocus(box());
@@ -306,14 +304,14 @@ TEST_F(ComposerTest, F9RecallsTheLastMessage) {
         vek::win::SetSel(box(), 1, 3);
         SetFocus(c.focus);
         PressKey(*f, c.focus, VK_F9, c.shift, c.ctrl, c.alt);
-        EXPECT_EQ(Text(), f->LastMessage);
-        EXPECT_EQ(Colors(box()), std::string(f->LastMessage.size(), 'N'));
+        EXPECT_EQ(Text(), sent);
+        EXPECT_EQ(Colors(box()), std::string(sent.size(), 'N'));
         const vek::win::Selection s = vek::win::GetSel(box());
-        EXPECT_EQ(s.start, static_cast<int>(f->LastMessage.size()));
+        EXPECT_EQ(s.start, static_cast<int>(sent.size()));
         EXPECT_EQ(s.end, s.start);
         EXPECT_TRUE(IsWindowVisible(box()));  // painting is back on
         // Sent again unchanged, the same markup goes out.
-        EXPECT_EQ(f->FormatVek(box()), f->LastMessage);
+        EXPECT_EQ(f->FormatVek(box()), sent);
         // What is typed next is normal text.
         SetFocus(box());
         Type("!");
@@ -321,14 +319,13 @@ TEST_F(ComposerTest, F9RecallsTheLastMessage) {
     }
 
     // The key goes on to the focused control.
-    int key = VK_F9;
-    f->Form_KeyDown(key, 0);
-    EXPECT_EQ(key, VK_F9);
+    MSG msg{box(), WM_KEYDOWN, VK_F9, 1, 0, {}};
+    EXPECT_FALSE(f->PreTranslateMessage(msg));
 }
 
 TEST_F(ComposerTest, RecallCanBeUndone) {
+    Type("sent\r");
     Type("draft");
-    f->LastMessage = "sent";
     PressKey(*f, box(), VK_F9);
     ASSERT_EQ(Text(), "sent");
     for (int i = 0; i < 3 && Text() != "draft"; ++i) PressKey(*f, box(), 'Z', false, true);

@@ -40,7 +40,8 @@ protected:
     void SetUp() override {
         f = MakeFollowingForm();
         ASSERT_TRUE(f);
-        f->ShowPageTo(true);  // as for the Page type
+        ClickTypeButton(*f);
+        ClickTypeButton(*f);  // Page: the page-target box shows
         PumpPending(f.get());
     }
     void TearDown() override {
@@ -53,17 +54,17 @@ protected:
         PumpPending(f.get());
     }
     void OpenMenu() {
-        SendMessageW(f->hWnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(f->mnuEdit), MAKELPARAM(1, FALSE));
+        SendMessageW(f->hWnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(EditMenu(*f)), MAKELPARAM(1, FALSE));
     }
     // Cut, Copy, Delete, Paste as four letters: 1 enabled, 0 disabled.
     std::string States() {
         std::string s;
         for (UINT id : {IDM_EDIT_CUT, IDM_EDIT_COPY, IDM_EDIT_DELETE, IDM_EDIT_PASTE})
-            s += f->IsMenuItemEnabled(id) ? '1' : '0';
+            s += MenuItemEnabled(*f, id) ? '1' : '0';
         return s;
     }
     std::vector<std::pair<const char*, HWND>> Boxes() {
-        return {{"display", f->rtfChatText}, {"composer", f->rtfMessage}, {"page box", f->txtPageTo}};
+        return {{"display", Display(*f)}, {"composer", ComposerBox(*f)}, {"page box", PageBox(*f)}};
     }
 
     std::unique_ptr<frmChat> f;
@@ -94,7 +95,7 @@ TEST_F(EditMenuTest, StatesFollowSelectionAndClipboardWhenOpened) {
 
     // Clipboard contents that are not text, or empty text, count as empty;
     // text only in the ANSI format counts.
-    Focus(f->rtfMessage);
+    Focus(ComposerBox(*f));
     const UINT custom = RegisterClipboardFormatW(L"VekChat test data");
     PutClipboardBytes(custom, "abc", 4);
     OpenMenu();
@@ -108,25 +109,25 @@ TEST_F(EditMenuTest, StatesFollowSelectionAndClipboardWhenOpened) {
 }
 
 TEST_F(EditMenuTest, ButtonOrNoFocusIsAnEmptySelection) {
-    SetBoxText(f->rtfMessage, "hello world");
-    SetSel(f->rtfMessage, 0, 5);
+    SetBoxText(ComposerBox(*f), "hello world");
+    SetSel(ComposerBox(*f), 0, 5);
     PutClipboard(L"clip");
-    f->FocusRedirected = true;  // the button keeps the focus from now on
-    const HWND focus[] = {f->cmdMessageType, nullptr};
+    Focus(TypeButton(*f));  // its first arrival is passed on; from now on the button keeps the focus
+    const HWND focus[] = {TypeButton(*f), nullptr};
     for (HWND h : focus) {
         Focus(h);
         ASSERT_EQ(GetFocus(), h);
         OpenMenu();
         EXPECT_EQ(States(), "0001");
-        f->mnuEditCut_Click();
-        f->mnuEditCopy_Click();
-        f->mnuEditDelete_Click();
-        f->mnuEditPaste_Click();
-        f->mnuEditSelectAll_Click();
-        f->mnuEditUndo_Click();
+        Command(*f, IDM_EDIT_CUT);
+        Command(*f, IDM_EDIT_COPY);
+        Command(*f, IDM_EDIT_DELETE);
+        Command(*f, IDM_EDIT_PASTE);
+        Command(*f, IDM_EDIT_SELECTALL);
+        Command(*f, IDM_EDIT_UNDO);
         for (auto [name, box] : Boxes()) EXPECT_NE(BoxText(box), "clip") << name;
-        EXPECT_EQ(BoxText(f->rtfMessage), "hello world");
-        EXPECT_EQ(Sel(f->rtfMessage), std::make_pair(0, 5));
+        EXPECT_EQ(BoxText(ComposerBox(*f)), "hello world");
+        EXPECT_EQ(Sel(ComposerBox(*f)), std::make_pair(0, 5));
         EXPECT_EQ(ClipboardUnicode(), L"clip");
     }
 }
@@ -141,7 +142,7 @@ TEST_F(EditMenuTest, CommandsActOnTheFocusedBox) {
         // Copy: the selected characters become the clipboard's only content.
         PutClipboard(L"old", "{\\rtf1 old}");
         SetSel(box, 6, 11);
-        f->mnuEditCopy_Click();
+        Command(*f, IDM_EDIT_COPY);
         EXPECT_EQ(ClipboardUnicode(), L"world");
         EXPECT_EQ(ClipboardAnsi(), "world");
         EXPECT_FALSE(ClipboardHas(RtfFormat()));
@@ -150,44 +151,44 @@ TEST_F(EditMenuTest, CommandsActOnTheFocusedBox) {
         // Nothing selected: Copy, Cut and Delete leave box and clipboard alone.
         PutClipboardBytes(custom, "abc", 4);
         SetSel(box, 2, 2);
-        f->mnuEditCopy_Click();
-        f->mnuEditCut_Click();
-        f->mnuEditDelete_Click();
+        Command(*f, IDM_EDIT_COPY);
+        Command(*f, IDM_EDIT_CUT);
+        Command(*f, IDM_EDIT_DELETE);
         EXPECT_TRUE(ClipboardHas(custom));
         EXPECT_EQ(BoxText(box), "hello world");
 
         // Cut.
         SetSel(box, 5, 11);
-        f->mnuEditCut_Click();
+        Command(*f, IDM_EDIT_CUT);
         EXPECT_EQ(BoxText(box), "hello");
         EXPECT_EQ(ClipboardUnicode(), L" world");
         EXPECT_FALSE(ClipboardHas(custom));
 
         // Paste at the caret, then over a selection.
         SetSel(box, 5, 5);
-        f->mnuEditPaste_Click();
+        Command(*f, IDM_EDIT_PASTE);
         EXPECT_EQ(BoxText(box), "hello world");
         PutClipboard(L"J");
         SetSel(box, 0, 1);
-        f->mnuEditPaste_Click();
+        Command(*f, IDM_EDIT_PASTE);
         EXPECT_EQ(BoxText(box), "Jello world");
         EXPECT_EQ(Sel(box), std::make_pair(1, 1));
         // An empty clipboard pastes nothing.
         ClearClipboard();
-        f->mnuEditPaste_Click();
+        Command(*f, IDM_EDIT_PASTE);
         EXPECT_EQ(BoxText(box), "Jello world");
 
         // Delete.
         SetSel(box, 0, 6);
-        f->mnuEditDelete_Click();
+        Command(*f, IDM_EDIT_DELETE);
         EXPECT_EQ(BoxText(box), "world");
 
         // Select All.
         SetSel(box, 2, 2);
-        f->mnuEditSelectAll_Click();
+        Command(*f, IDM_EDIT_SELECTALL);
         EXPECT_EQ(Sel(box), std::make_pair(0, 5));
         SetBoxText(box, "");
-        f->mnuEditSelectAll_Click();
+        Command(*f, IDM_EDIT_SELECTALL);
         EXPECT_EQ(Sel(box), std::make_pair(0, 0));
     }
 }
@@ -197,65 +198,65 @@ TEST_F(EditMenuTest, UndoIsTheBoxOwn) {
     struct Case {
         HWND box;
         bool undoes;
-    } cases[] = {{f->rtfChatText, false}, {f->rtfMessage, true}, {f->txtPageTo, true}};
+    } cases[] = {{Display(*f), false}, {ComposerBox(*f), true}, {PageBox(*f), true}};
     for (const Case& c : cases) {
         SetBoxText(c.box, "hello world");
         Focus(c.box);
-        f->mnuEditUndo_Click();  // nothing to undo
+        Command(*f, IDM_EDIT_UNDO);  // nothing to undo
         EXPECT_EQ(BoxText(c.box), "hello world");
         SetSel(c.box, 5, 11);
-        f->mnuEditDelete_Click();
+        Command(*f, IDM_EDIT_DELETE);
         ASSERT_EQ(BoxText(c.box), "hello");
-        f->mnuEditUndo_Click();
+        Command(*f, IDM_EDIT_UNDO);
         EXPECT_EQ(BoxText(c.box), c.undoes ? "hello world" : "hello");
     }
 }
 
 TEST_F(EditMenuTest, CopyFromTheDisplayTakesCharactersOnly) {
-    HWND d = f->rtfChatText;
+    HWND d = Display(*f);
     vek::win::SetSel(d, 0, 0);
     vek::win::ReplaceSel(d, "say \r\nhi there");
     vek::win::SetSel(d, 4, 7);
     vek::win::SetSelColor(d, vek::QuoteColor);
     Focus(d);
     PutClipboard(L"old", "{\\rtf1 old}");
-    f->mnuEditSelectAll_Click();
-    f->mnuEditCopy_Click();
+    Command(*f, IDM_EDIT_SELECTALL);
+    Command(*f, IDM_EDIT_COPY);
     // Line breaks as other programs expect them of text.
     EXPECT_EQ(ClipboardUnicode(), L"say \r\nhi there");
     EXPECT_FALSE(ClipboardHas(RtfFormat()));
 }
 
 TEST_F(EditMenuTest, LinesStillGoToTheEndOfAnEditedDisplay) {
-    HWND d = f->rtfChatText;
+    HWND d = Display(*f);
     SetBoxText(d, "one two three");
     Focus(d);
     PutClipboard(L"2");
     SetSel(d, 4, 7);
-    f->mnuEditPaste_Click();
+    Command(*f, IDM_EDIT_PASTE);
     ASSERT_EQ(BoxText(d), "one 2 three");
     SetSel(d, 0, 4);
-    f->mnuEditCut_Click();
+    Command(*f, IDM_EDIT_CUT);
     ASSERT_EQ(BoxText(d), "2 three");
     f->AppendData("[2026-12-07 11:30:05] later\r\n");
     EXPECT_EQ(ReadText(d), "2 threelater\r");
 }
 
 TEST_F(EditMenuTest, CutAndPasteInTheComposerDropsColours) {
-    HWND m = f->rtfMessage;
+    HWND m = ComposerBox(*f);
     Focus(m);
     TypeKeys(*f, m, "ab\"cd");
     vek::win::SetSel(m, 2, 4);
-    f->mnuEditCut_Click();
+    Command(*f, IDM_EDIT_CUT);
     EXPECT_EQ(ReadText(m), "ab");
     vek::win::SetSel(m, 0, 0);
-    f->mnuEditPaste_Click();
+    Command(*f, IDM_EDIT_PASTE);
     EXPECT_EQ(ReadText(m), "cdab");
     for (const ColoredChar& c : ReadColored(m)) EXPECT_EQ(c.color, vek::NormalColor) << c.ch;
 }
 
 TEST_F(EditMenuTest, ShortcutKeysRunTheCommands) {
-    HWND m = f->rtfMessage;
+    HWND m = ComposerBox(*f);
     SetBoxText(m, "hello world");
     Focus(m);
     PressKey(*f, m, 'A', false, true);

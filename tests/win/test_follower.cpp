@@ -33,7 +33,7 @@ protected:
         form = MakeForm();
         ASSERT_TRUE(form);
     }
-    std::string Shown() { return ReadText(form->rtfChatText); }
+    std::string Shown() { return ReadText(Display(*form)); }
     // Waits until the display shows `text` (line breaks as CR).
     bool WaitFor(const std::string& text, int ms = 5000) {
         return PumpUntil(*form, [&] { return Shown() == text; }, ms);
@@ -52,7 +52,7 @@ TEST_F(FollowerTest, StartsAtTheEndOfAnExistingLogAndShowsWhatFollows) {
     ASSERT_TRUE(WaitFor("Aldric: hello there friend\r")) << Shown();
 
     // Colours: name braced, colon quoted, rest normal with its own marks.
-    const std::vector<ColoredChar> c = ReadColored(form->rtfChatText);
+    const std::vector<ColoredChar> c = ReadColored(Display(*form));
     ASSERT_EQ(c.size(), 27u);
     EXPECT_EQ(c[0].color, vek::BraceColor);   // A
     EXPECT_EQ(c[6].color, vek::QuoteColor);   // :
@@ -63,9 +63,9 @@ TEST_F(FollowerTest, StartsAtTheEndOfAnExistingLogAndShowsWhatFollows) {
     // The inserted text keeps the display's own face and size.
     CHARFORMAT2W own{}, inserted{};
     own.cbSize = inserted.cbSize = sizeof(CHARFORMAT2W);
-    SendMessageW(form->rtfMessage, EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&own));
-    vek::win::SetSel(form->rtfChatText, 0, 5);
-    SendMessageW(form->rtfChatText, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&inserted));
+    SendMessageW(ComposerBox(*form), EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&own));
+    vek::win::SetSel(Display(*form), 0, 5);
+    SendMessageW(Display(*form), EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&inserted));
     EXPECT_EQ(inserted.yHeight, own.yHeight);
     EXPECT_STREQ(inserted.szFaceName, own.szFaceName);
 }
@@ -77,7 +77,7 @@ TEST_F(FollowerTest, ALogThatAppearsLaterShowsFromItsFirstByte) {
     EXPECT_FALSE(PathFileExistsA(log.c_str())) << "the follower must never create the log";
     WriteBytes(log, Line("Welcome to the realm.") + Line("Paged Bob."));
     ASSERT_TRUE(WaitFor("Welcome to the realm.\rPaged Bob.\r")) << Shown();
-    const auto c = ReadColored(form->rtfChatText);
+    const auto c = ReadColored(Display(*form));
     EXPECT_EQ(c[0].color, vek::OtherColor);
     EXPECT_EQ(c[22].color, vek::PageOutColor);
 }
@@ -93,7 +93,7 @@ TEST_F(FollowerTest, PartialLinesAreHeldUntilTheirLineBreakArrives) {
     Pump(*form, 200);
     AppendBytes(log, "\n" + Line("next"));
     ASSERT_TRUE(WaitFor("Bob pages you: half a line\rnext\r")) << Shown();
-    EXPECT_EQ(ReadColored(form->rtfChatText)[0].color, vek::PageInColor);
+    EXPECT_EQ(ReadColored(Display(*form))[0].color, vek::PageInColor);
 }
 
 TEST_F(FollowerTest, AGrowthOfMoreThanOneBlockKeepsEveryLineWhole) {
@@ -109,7 +109,6 @@ TEST_F(FollowerTest, AGrowthOfMoreThanOneBlockKeepsEveryLineWhole) {
     ASSERT_GT(burst.size(), 65535u * 2);
     AppendBytes(log, burst);
     ASSERT_TRUE(WaitFor(expected, 20000)) << Shown().size();
-    EXPECT_EQ(form->Follow.LogSize, static_cast<std::int64_t>(burst.size()));
 }
 
 TEST_F(FollowerTest, TruncationAndReplacementStartOverFromTheFirstByte) {
@@ -144,15 +143,15 @@ TEST_F(FollowerTest, StopEndsFollowingAndSwitchesTheControlsOff) {
     form->StartLog();
     AppendBytes(log, Line("first"));
     ASSERT_TRUE(WaitFor("first\r"));
-    form->mnuLogStop_Click();
-    EXPECT_FALSE(form->Logging);
-    EXPECT_FALSE(IsWindowEnabled(form->rtfMessage));
-    EXPECT_FALSE(form->IsEditMenuEnabled());
+    Command(*form, IDM_LOG_STOP);
+    EXPECT_FALSE(Following(*form));
+    EXPECT_FALSE(IsWindowEnabled(ComposerBox(*form)));
+    EXPECT_FALSE(EditMenuEnabled(*form));
     AppendBytes(log, Line("while stopped"));
     Pump(*form, 200);
     EXPECT_EQ(Shown(), "first\r");
     // Start again: following goes on from the end, as at any start.
-    form->mnuLogStart_Click();
+    Command(*form, IDM_LOG_START);
     AppendBytes(log, Line("after restart"));
     ASSERT_TRUE(WaitFor("first\rafter restart\r")) << Shown();
 }
@@ -163,7 +162,7 @@ TEST_F(FollowerTest, CaretAtTheEndFollowsAndAnyOtherCaretOrSelectionStays) {
     form->StartLog();
     AppendBytes(log, Line("alpha") + Line("beta"));
     ASSERT_TRUE(WaitFor("alpha\rbeta\r"));
-    HWND d = form->rtfChatText;
+    HWND d = Display(*form);
 
     vek::win::SetSel(d, 11, 11);  // the end
     AppendBytes(log, Line("gamma"));
@@ -185,10 +184,15 @@ TEST_F(FollowerTest, TheViewStaysPutInALongDisplayWhileThePlayerReadsBack) {
     // 100,000 lines: far past the default limit of 32,767 characters, and
     // past the 65,535 pixels where Wine scales scroll positions to 16 bits.
     std::string many;
-    for (int i = 0; i < 100000; ++i) many += Line("filler line " + std::to_string(i));
+    int shownChars = 0;  // a line break is one character in the display
+    for (int i = 0; i < 100000; ++i) {
+        const std::string shown = "filler line " + std::to_string(i);
+        many += Line(shown);
+        shownChars += static_cast<int>(shown.size()) + 1;
+    }
     AppendBytes(log, many);
-    HWND d = form->rtfChatText;
-    ASSERT_TRUE(PumpUntil(*form, [&] { return form->Follow.LogSize == static_cast<std::int64_t>(many.size()); }, 240000));
+    HWND d = Display(*form);
+    ASSERT_TRUE(PumpUntil(*form, [&] { return vek::win::CharCount(d) == shownChars; }, 240000));
     ASSERT_GT(vek::win::CharCount(d), 1500000);
     EXPECT_GE(SendMessageW(d, EM_GETLINECOUNT, 0, 0), 100000);
     EXPECT_FALSE(SendMessageW(d, EM_CANUNDO, 0, 0)) << "the display keeps no undo history";
@@ -212,7 +216,7 @@ TEST_F(FollowerTest, AppendDataAppliesTheLeadAndColourRulesToOneLine) {
     form->AppendData(kLead + "[\"CC Guild\"] {Mira}\": \"\"unclosed\r\n");
     const std::string text = Shown();
     EXPECT_NE(text.find("[CC Guild] Mira: unclosed"), std::string::npos) << text;
-    const auto c = ReadColored(form->rtfChatText);
+    const auto c = ReadColored(Display(*form));
     const size_t u = text.find("unclosed");
     EXPECT_EQ(c[u].color, vek::QuoteColor);
     EXPECT_EQ(c[text.find('[')].color, vek::NormalColor);

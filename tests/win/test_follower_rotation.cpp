@@ -55,7 +55,7 @@ TEST(FollowerRotation, WhatTheRenamedLogGotSinceTheLastPassIsShownBeforeTheNewLo
         ASSERT_TRUE(form);
         form->StartLog();
         AppendBytes(log, Line("seen"));
-        ASSERT_TRUE(PumpUntil(*form, [&] { return ReadText(form->rtfChatText) == "seen\r"; }));
+        ASSERT_TRUE(PumpUntil(*form, [&] { return ReadText(Display(*form)) == "seen\r"; }));
 
         // No pass runs between these steps: passes run only while pumping.
         AppendBytes(log, c.beforeRename);
@@ -64,17 +64,19 @@ TEST(FollowerRotation, WhatTheRenamedLogGotSinceTheLastPassIsShownBeforeTheNewLo
         WriteBytes(log, Line("new first"));
 
         const std::string want = "seen\r" + c.shown;
-        EXPECT_TRUE(PumpUntil(*form, [&] { return ReadText(form->rtfChatText) == want; }, 20000))
-            << ReadText(form->rtfChatText).substr(0, 300);
+        EXPECT_TRUE(PumpUntil(*form, [&] { return ReadText(Display(*form)) == want; }, 20000))
+            << ReadText(Display(*form)).substr(0, 300);
         // And on it goes with the new log.
         AppendBytes(log, Line("new second"));
-        EXPECT_TRUE(PumpUntil(*form, [&] { return ReadText(form->rtfChatText) == want + "new second\r"; }));
+        EXPECT_TRUE(PumpUntil(*form, [&] { return ReadText(Display(*form)) == want + "new second\r"; }));
         form.reset();
     }
     ClearSettings();
 }
 
-TEST(FollowerRotation, PassesStayShortAndABurstIsStillCaughtUp) {
+// How much one pass takes is the follower's own affair (its native tests);
+// here: the rest of a burst comes in passes close behind each other.
+TEST(FollowerRotation, ABurstIsCaughtUpWithoutMoreWrites) {
     ClearSettings();
     TempDir dir;
     const std::string log = dir.file("chat.log");
@@ -87,18 +89,7 @@ TEST(FollowerRotation, PassesStayShortAndABurstIsStillCaughtUp) {
     std::string shown;
     const std::string burst = Many(0, 4500, &shown);  // more than four blocks
     AppendBytes(log, burst);
-    form->tmrFollow_Timer();
-    EXPECT_GT(form->Follow.LogSize, 0);
-    EXPECT_LE(form->Follow.LogSize, 65535);
-    // Once behind, a pass takes two blocks into one insertion, no more.
-    const std::int64_t afterOne = form->Follow.LogSize;
-    form->tmrFollow_Timer();
-    EXPECT_GT(form->Follow.LogSize - afterOne, 65535);
-    EXPECT_LE(form->Follow.LogSize - afterOne, 2 * 65535);
-    // The rest comes in passes close behind each other, without more writes.
-    EXPECT_TRUE(PumpUntil(*form, [&] { return form->Follow.LogSize == static_cast<std::int64_t>(burst.size()); },
-                          20000));
-    EXPECT_EQ(ReadText(form->rtfChatText), shown);
+    EXPECT_TRUE(PumpUntil(*form, [&] { return ReadText(Display(*form)) == shown; }, 20000));
     form.reset();
     ClearSettings();
 }

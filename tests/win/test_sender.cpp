@@ -12,7 +12,9 @@
 #include "game_formats.h"
 #include "core/message.h"
 #include "core/shell_rules.h"
+#include "resource.h"
 #include "support/gamewindow.h"
+#include "compose/gamelink.h"
 #include "support/winapp.h"
 #include "win/richedit.h"
 #include "win/text.h"
@@ -30,7 +32,7 @@ TwipsRect ChildRectTwips(frmChat& f, HWND child) {
     RECT r{};
     ::GetWindowRect(child, &r);
     ::MapWindowPoints(nullptr, f.hWnd(), reinterpret_cast<POINT*>(&r), 2);
-    const int d = f.Dpi();
+    const int d = Dpi(f);
     return {vek::PixelsToTwips(r.left, d), vek::PixelsToTwips(r.top, d), vek::PixelsToTwips(r.right - r.left, d),
             vek::PixelsToTwips(r.bottom - r.top, d)};
 }
@@ -38,36 +40,71 @@ TwipsRect ChildRectTwips(frmChat& f, HWND child) {
 int ClientWidthTwips(frmChat& f) {
     RECT rc{};
     ::GetClientRect(f.hWnd(), &rc);
-    return vek::PixelsToTwips(rc.right, f.Dpi());
+    return vek::PixelsToTwips(rc.right, Dpi(f));
 }
 
-std::string Tooltip(frmChat& f) {
-    wchar_t buf[80] = {};
-    TTTOOLINFOW ti{};
-    ti.cbSize = sizeof ti;
-    ti.hwnd = f.hWnd();
-    ti.uId = reinterpret_cast<UINT_PTR>(f.cmdMessageType);
-    ti.lpszText = buf;
-    ::SendMessageW(f.tipMessageType, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&ti));
-    return ToAnsi(buf);
+// The type the button shows, told by its tooltip: 0 Normal, 1 Chat, 2 Page.
+int TypeShown(const frmChat& f) {
+    const std::string tip = TypeTooltipText(f);
+    for (int t = 0; t < vek::kMessageKinds; ++t)
+        if (tip == vek::MessageTypeTooltip(t)) return t;
+    return -1;
+}
+
+// The pixels of an icon, as 32-bit colour.
+std::vector<DWORD> IconPixels(HICON icon) {
+    ICONINFO ii{};
+    if (!icon || !::GetIconInfo(icon, &ii)) return {};
+    vek::win::UniqueGdi color(ii.hbmColor), mask(ii.hbmMask);
+    BITMAP bm{};
+    ::GetObjectW(ii.hbmColor, sizeof bm, &bm);
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), bm.bmWidth, -bm.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<DWORD> px(static_cast<size_t>(bm.bmWidth) * static_cast<size_t>(bm.bmHeight));
+    vek::win::WindowDC dc(nullptr);
+    ::GetDIBits(dc.get(), ii.hbmColor, 0, static_cast<UINT>(bm.bmHeight), px.data(), &bi, DIB_RGB_COLORS);
+    return px;
+}
+
+// The type whose picture the button holds: its icon compared pixel for
+// pixel with the program's three pictures; -1 when it is none of them.
+int PictureShown(const frmChat& f) {
+    const HICON shown = reinterpret_cast<HICON>(::SendMessageW(TypeButton(f), BM_GETIMAGE, IMAGE_ICON, 0));
+    ICONINFO ii{};
+    BITMAP bm{};
+    if (!shown || !::GetIconInfo(shown, &ii)) return -1;
+    ::GetObjectW(ii.hbmColor, sizeof bm, &bm);
+    ::DeleteObject(ii.hbmColor);
+    ::DeleteObject(ii.hbmMask);
+    const std::vector<DWORD> pixels = IconPixels(shown);
+    for (int t = 0; t < vek::kMessageKinds; ++t) {
+        vek::win::UniqueIcon own(static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr),
+                                                                 MAKEINTRESOURCEW(IDI_TYPE0 + t), IMAGE_ICON,
+                                                                 bm.bmWidth, bm.bmHeight, 0)));
+        if (!pixels.empty() && IconPixels(own.get()) == pixels) return t;
+    }
+    return -1;
+}
+
+// What F9 brings back into the composer (the composer is emptied again).
+std::string Recalled(frmChat& f) {
+    ::SetWindowTextW(ComposerBox(f), L"");
+    PressKey(f, ComposerBox(f), VK_F9);
+    const std::string text = ReadText(ComposerBox(f));
+    ::SetWindowTextW(ComposerBox(f), L"");
+    return text;
 }
 
 std::string PageToText(frmChat& f) {
     wchar_t buf[256] = {};
-    ::GetWindowTextW(f.txtPageTo, buf, 256);
+    ::GetWindowTextW(PageBox(f), buf, 256);
     return ToAnsi(buf);
 }
 
 DWORD PageToCaret(frmChat& f) {
     DWORD start = 0, end = 0;
-    ::SendMessageW(f.txtPageTo, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    ::SendMessageW(PageBox(f), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
     return end;
-}
-
-// The button clicked as the window reports it.
-void Click(frmChat& f) {
-    ::SendMessageW(f.hWnd(), WM_COMMAND, MAKEWPARAM(IDC_MESSAGETYPE, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(f.cmdMessageType));
 }
 
 void SetClipboardText(HWND owner, const std::string& text) {
@@ -95,9 +132,9 @@ void PostChars(frmChat& f, HWND target, const std::string& text) {
 
 // Puts text into the composer in the colour it would be typed in.
 void Compose(frmChat& f, const std::string& text) {
-    vek::win::SetSel(f.rtfMessage, -1, -1);
-    vek::win::SetSelColor(f.rtfMessage, frmChat::NormalColor);
-    vek::win::ReplaceSel(f.rtfMessage, text);
+    vek::win::SetSel(ComposerBox(f), -1, -1);
+    vek::win::SetSelColor(ComposerBox(f), vek::NormalColor);
+    vek::win::ReplaceSel(ComposerBox(f), text);
 }
 
 class SenderTest : public ::testing::Test {
@@ -124,21 +161,20 @@ TEST_F(SenderTest, FourClicksGoChatPageNormalChatWithPictureTooltipPageBoxAndCom
         {0, "Normal Mode", false, 360},
         {1, "Chat Mode", false, 360},
     };
-    EXPECT_EQ(Tooltip(f), "Normal Mode");
+    EXPECT_EQ(TypeTooltipText(f), "Normal Mode");
     for (const auto& s : steps) {
-        ::ValidateRect(f.cmdMessageType, nullptr);
-        Click(f);
-        EXPECT_EQ(f.MessageType, s.type);
-        EXPECT_EQ(f.ButtonPicture, s.type);
+        ::ValidateRect(TypeButton(f), nullptr);
+        ClickTypeButton(f);
+        EXPECT_EQ(TypeShown(f), s.type);
+        EXPECT_EQ(PictureShown(f), s.type);
         // The owner-drawn button is due for a repaint with its new picture.
         RECT dirty{};
-        EXPECT_TRUE(::GetUpdateRect(f.cmdMessageType, &dirty, FALSE)) << s.type;
-        EXPECT_EQ(Tooltip(f), s.tip);
-        EXPECT_EQ(::IsWindowVisible(f.txtPageTo) != FALSE, s.pageTo) << s.type;
-        EXPECT_EQ(f.MessageLeft, s.left);
-        const TwipsRect r = ChildRectTwips(f, f.rtfMessage);
+        EXPECT_TRUE(::GetUpdateRect(TypeButton(f), &dirty, FALSE)) << s.type;
+        EXPECT_EQ(TypeTooltipText(f), s.tip);
+        EXPECT_EQ(::IsWindowVisible(PageBox(f)) != FALSE, s.pageTo) << s.type;
+        const TwipsRect r = ChildRectTwips(f, ComposerBox(f));
         EXPECT_NEAR(r.left, s.left, 15) << s.type;
-        // Layout rule 2: the composer reaches the window's right edge.
+        // The composer reaches the window's right edge.
         EXPECT_NEAR(r.width, ClientWidthTwips(f) + 15 - s.left, 15) << s.type;
         PumpPending(&f);
     }
@@ -146,91 +182,90 @@ TEST_F(SenderTest, FourClicksGoChatPageNormalChatWithPictureTooltipPageBoxAndCom
 
 TEST_F(SenderTest, ComposerEdgeSurvivesLaterResizes) {
     frmChat& f = *form;
-    Click(f);
-    Click(f);  // Page
+    ClickTypeButton(f);
+    ClickTypeButton(f);  // Page
     RECT wr{};
     ::GetWindowRect(f.hWnd(), &wr);
     ::SetWindowPos(f.hWnd(), nullptr, 0, 0, wr.right - wr.left + 200, wr.bottom - wr.top + 50,
                    SWP_NOMOVE | SWP_NOZORDER);
     PumpPending(&f);
-    const TwipsRect r = ChildRectTwips(f, f.rtfMessage);
+    const TwipsRect r = ChildRectTwips(f, ComposerBox(f));
     EXPECT_NEAR(r.left, 1800, 15);
     EXPECT_NEAR(r.width, ClientWidthTwips(f) + 15 - 1800, 15);
 }
 
 TEST_F(SenderTest, OnlyTheFirstFocusOnTheButtonIsPassedOn) {
     frmChat& f = *form;
-    ::SetFocus(f.cmdMessageType);
-    EXPECT_EQ(::GetFocus(), f.rtfMessage);
-    EXPECT_TRUE(f.FocusRedirected);
-    ::SetFocus(f.cmdMessageType);
-    EXPECT_EQ(::GetFocus(), f.cmdMessageType);
+    ::SetFocus(TypeButton(f));
+    EXPECT_EQ(::GetFocus(), ComposerBox(f));
+    ::SetFocus(TypeButton(f));
+    EXPECT_EQ(::GetFocus(), TypeButton(f));
 
     // Activated from the keyboard, the type changes and the focus stays.
-    PressKey(f, f.cmdMessageType, VK_SPACE);
-    EXPECT_EQ(f.MessageType, 1);
-    EXPECT_EQ(::GetFocus(), f.cmdMessageType);
+    PressKey(f, TypeButton(f), VK_SPACE);
+    EXPECT_EQ(TypeShown(f), 1);
+    EXPECT_EQ(::GetFocus(), TypeButton(f));
 }
 
 TEST_F(SenderTest, FirstFocusGoesToThePageBoxInPageType) {
     frmChat& f = *form;
-    Click(f);
-    Click(f);
-    ::SetFocus(f.cmdMessageType);
-    EXPECT_EQ(::GetFocus(), f.txtPageTo);
+    ClickTypeButton(f);
+    ClickTypeButton(f);
+    ::SetFocus(TypeButton(f));
+    EXPECT_EQ(::GetFocus(), PageBox(f));
 }
 
 TEST_F(SenderTest, MouseReleaseSendsTheFocusByTheTypeThenInForce) {
     frmChat& f = *form;
-    f.FocusRedirected = true;  // later arrivals of the focus stay on the button
+    ::SetFocus(TypeButton(f));  // the first arrival is passed on; later ones stay on the button
     // A real click (press and release): Normal -> Chat, focus to the composer.
-    ::SendMessageW(f.cmdMessageType, BM_CLICK, 0, 0);
+    ::SendMessageW(TypeButton(f), BM_CLICK, 0, 0);
     PumpPending(&f);
-    EXPECT_EQ(f.MessageType, 1);
-    EXPECT_EQ(::GetFocus(), f.rtfMessage);
+    EXPECT_EQ(TypeShown(f), 1);
+    EXPECT_EQ(::GetFocus(), ComposerBox(f));
     // Chat -> Page: the release sees Page and puts the focus in the page box.
-    ::SendMessageW(f.cmdMessageType, BM_CLICK, 0, 0);
+    ::SendMessageW(TypeButton(f), BM_CLICK, 0, 0);
     PumpPending(&f);
-    EXPECT_EQ(f.MessageType, 2);
-    EXPECT_EQ(::GetFocus(), f.txtPageTo);
+    EXPECT_EQ(TypeShown(f), 2);
+    EXPECT_EQ(::GetFocus(), PageBox(f));
     // Any mouse button: a right-button release changes no type but moves the focus.
-    ::SetFocus(f.cmdMessageType);
-    ::SendMessageW(f.cmdMessageType, WM_RBUTTONUP, 0, MAKELPARAM(2, 2));
-    EXPECT_EQ(f.MessageType, 2);
-    EXPECT_EQ(::GetFocus(), f.txtPageTo);
+    ::SetFocus(TypeButton(f));
+    ::SendMessageW(TypeButton(f), WM_RBUTTONUP, 0, MAKELPARAM(2, 2));
+    EXPECT_EQ(TypeShown(f), 2);
+    EXPECT_EQ(::GetFocus(), PageBox(f));
 }
 
 TEST_F(SenderTest, PageBoxNeverHoldsQuoteOrBraceTypedOrPasted) {
     frmChat& f = *form;
-    Click(f);
-    Click(f);
-    ::SetFocus(f.txtPageTo);
-    PostChars(f, f.txtPageTo, "B\"o{b}");
+    ClickTypeButton(f);
+    ClickTypeButton(f);
+    ::SetFocus(PageBox(f));
+    PostChars(f, PageBox(f), "B\"o{b}");
     EXPECT_EQ(PageToText(f), "Bob");
 
     // Pasted in the middle: the refused characters drop out and the caret
     // stays after what was pasted.
-    ::SendMessageW(f.txtPageTo, EM_SETSEL, 1, 1);
+    ::SendMessageW(PageBox(f), EM_SETSEL, 1, 1);
     SetClipboardText(f.hWnd(), "\"x{y}z\"");
-    ::SendMessageW(f.txtPageTo, WM_PASTE, 0, 0);
+    ::SendMessageW(PageBox(f), WM_PASTE, 0, 0);
     PumpPending(&f);
     EXPECT_EQ(PageToText(f), "Bxyzob");
     EXPECT_EQ(PageToCaret(f), 4u);
 
     // Any other way text gets in (Edit > Paste replaces the selection).
-    ::SendMessageW(f.txtPageTo, EM_SETSEL, 0, -1);
-    ::SendMessageW(f.txtPageTo, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"{\"Al\"}"));
+    ::SendMessageW(PageBox(f), EM_SETSEL, 0, -1);
+    ::SendMessageW(PageBox(f), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"{\"Al\"}"));
     PumpPending(&f);
     EXPECT_EQ(PageToText(f), "Al");
-    ::SetWindowTextW(f.txtPageTo, L"\"Q\"");
+    ::SetWindowTextW(PageBox(f), L"\"Q\"");
     EXPECT_EQ(PageToText(f), "Q");
     // Undo of the filtered paste cannot bring the characters back either.
-    ::SendMessageW(f.txtPageTo, EM_UNDO, 0, 0);
+    ::SendMessageW(PageBox(f), EM_UNDO, 0, 0);
     EXPECT_EQ(PageToText(f).find_first_of("\"{}"), std::string::npos);
 
     // Everything else is kept as typed, spaces included.
-    ::SetWindowTextW(f.txtPageTo, L"");
-    PostChars(f, f.txtPageTo, " Al 'x'[1] ");
+    ::SetWindowTextW(PageBox(f), L"");
+    PostChars(f, PageBox(f), " Al 'x'[1] ");
     EXPECT_EQ(PageToText(f), " Al 'x'[1] ");
 }
 
@@ -240,23 +275,23 @@ TEST_F(SenderTest, EnterSendsEachTypeWithItsPrefixAndEmptiesTheComposer) {
     frmChat& f = *form;
     GameWindow game;
     ASSERT_TRUE(game.hWnd());
-    ::SetWindowTextW(f.txtPageTo, L"Bob");
+    ::SetWindowTextW(PageBox(f), L"Bob");
     const struct { int clicks; const char* sent; } cases[] = {
         {0, "hi\r"},
         {1, ";hi\r"},
         {1, "/\"Bob\" hi\r"},
     };
     for (const auto& c : cases) {
-        for (int i = 0; i < c.clicks; ++i) Click(f);
+        for (int i = 0; i < c.clicks; ++i) ClickTypeButton(f);
         game.Clear();
         Compose(f, "hi");
-        f.SendComposedMessage();
-        EXPECT_EQ(game.Received(), c.sent) << f.MessageType;
-        EXPECT_EQ(f.LastMessage, "hi");  // the markup alone
-        EXPECT_EQ(ReadText(f.rtfMessage), "");
-        EXPECT_EQ(vek::win::GetSelColor(f.rtfMessage), frmChat::NormalColor);
+        SendComposed(f);
+        EXPECT_EQ(game.Received(), c.sent) << TypeShown(f);
+        EXPECT_EQ(Recalled(f), "hi");  // the markup alone
+        EXPECT_EQ(ReadText(ComposerBox(f)), "");
+        EXPECT_EQ(vek::win::GetSelColor(ComposerBox(f)), vek::NormalColor);
         // The redraw freeze is lifted again.
-        EXPECT_TRUE(::IsWindowVisible(f.rtfMessage));
+        EXPECT_TRUE(::IsWindowVisible(ComposerBox(f)));
     }
 }
 
@@ -265,28 +300,29 @@ TEST_F(SenderTest, EmptyComposerSendsThePrefixAndCarriageReturnOnly) {
     GameWindow game;
     const char* sent[] = {"\r", ";\r", "/\"\" \r"};
     for (int type = 0; type < 3; ++type) {
+        Compose(f, "earlier");
+        SendComposed(f);
         game.Clear();
-        f.LastMessage = "earlier";
-        f.SendComposedMessage();
+        SendComposed(f);
         EXPECT_EQ(game.Received(), sent[type]) << type;
-        EXPECT_EQ(f.LastMessage, "");
-        Click(f);
+        EXPECT_EQ(Recalled(f), "");  // the empty message is the last one now
+        ClickTypeButton(f);
     }
 }
 
 TEST_F(SenderTest, EnterKeyInTheComposerRunsTheSendingSequence) {
     frmChat& f = *form;
     GameWindow game;
-    ::SetFocus(f.rtfMessage);
+    ::SetFocus(ComposerBox(f));
     Compose(f, "yo");
     // The key goes through the queue and its translation, as a real Enter
     // does. The RichEdit would break the line on the key-down already, so
     // the message must not carry a line break of its own.
-    ::PostMessageW(f.rtfMessage, WM_KEYDOWN, VK_RETURN, 1);
-    ::PostMessageW(f.rtfMessage, WM_KEYUP, VK_RETURN, 0xC0000001);
+    ::PostMessageW(ComposerBox(f), WM_KEYDOWN, VK_RETURN, 1);
+    ::PostMessageW(ComposerBox(f), WM_KEYUP, VK_RETURN, 0xC0000001);
     PumpPending(&f);
     EXPECT_EQ(game.Received(), "yo\r");
-    EXPECT_EQ(ReadText(f.rtfMessage), "");  // no line break left behind
+    EXPECT_EQ(ReadText(ComposerBox(f)), "");  // no line break left behind
 }
 
 TEST_F(SenderTest, BytesAbove127ArriveAsSingleBytes) {
@@ -294,13 +330,13 @@ TEST_F(SenderTest, BytesAbove127ArriveAsSingleBytes) {
     GameWindow game;
     std::string all;
     for (int b = 1; b < 256; ++b) all += static_cast<char>(b);
-    EXPECT_EQ(mdlChat::SendToGame(all), all.size());
+    EXPECT_EQ(vek::WindowGameLink().Type(all), all.size());
     EXPECT_EQ(game.Received(), all);
     EXPECT_FALSE(game.AnyWideParam());
 
     game.Clear();
     Compose(f, "caf\xe9 \xff");
-    f.SendComposedMessage();
+    SendComposed(f);
     EXPECT_EQ(game.Received(), "caf\xe9 \xff\r");
 }
 
@@ -308,10 +344,10 @@ TEST_F(SenderTest, NoGameWindowSendsNothingButClearsAndKeepsTheMessageForRecall)
     frmChat& f = *form;
     ASSERT_EQ(::FindWindowA("AppClass", "Ember Heraldry"), nullptr);
     Compose(f, "lost?");
-    f.SendComposedMessage();
-    EXPECT_EQ(ReadText(f.rtfMessage), "");
-    EXPECT_EQ(f.LastMessage, "lost?");
-    EXPECT_EQ(mdlChat::SendToGame("x\r"), 0u);
+    SendComposed(f);
+    EXPECT_EQ(ReadText(ComposerBox(f)), "");
+    EXPECT_EQ(Recalled(f), "lost?");
+    EXPECT_EQ(vek::WindowGameLink().Type("x\r"), 0u);
 }
 
 TEST_F(SenderTest, HungGameStopsTheMessageWithinTheBoundAndTheProgramKeepsAnswering) {
@@ -333,15 +369,15 @@ TEST_F(SenderTest, HungGameStopsTheMessageWithinTheBoundAndTheProgramKeepsAnswer
 
     Compose(f, "abcdef");
     const ULONGLONG t0 = ::GetTickCount64();
-    f.SendComposedMessage();
+    SendComposed(f);
     const ULONGLONG took = ::GetTickCount64() - t0;
     asker.join();
 
     EXPECT_LT(took, 10000u) << "the send must give up on a hung game";
     EXPECT_TRUE(answered.load()) << "no answer within a second, after " << answerMs.load() << " ms";
     EXPECT_EQ(game.Received(), "abc");
-    EXPECT_EQ(f.LastMessage, "abcdef");  // F9 can bring it back
-    EXPECT_EQ(ReadText(f.rtfMessage), "");
+    EXPECT_EQ(ReadText(ComposerBox(f)), "");
+    EXPECT_EQ(Recalled(f), "abcdef");  // F9 can bring it back
 
     // Once the game recovers, the rest of the broken message never follows.
     game.Release();
@@ -352,7 +388,7 @@ TEST_F(SenderTest, HungGameStopsTheMessageWithinTheBoundAndTheProgramKeepsAnswer
 TEST_F(SenderTest, GameWindowVanishingMidMessageEndsIt) {
     GameWindow game;
     game.Arm(3, GameWindow::OnChar::Vanish);  // destroys itself while taking "d"
-    EXPECT_EQ(mdlChat::SendChars(game.hWnd(), "abcdef\r"), 4u);
+    EXPECT_EQ(vek::TypeInto(game.hWnd(), "abcdef\r"), 4u);
     EXPECT_EQ(game.Received(), "abcd");
 }
 
@@ -413,17 +449,17 @@ TEST(SenderEndToEnd, EachTypeReachesTheGameAndItsEchoComesBackInTheComposedColou
     auto f = MakeForm();
     ASSERT_TRUE(f);
     f->StartLog();
-    ::SetWindowTextW(f->txtPageTo, L"Bob");
+    ::SetWindowTextW(PageBox(*f), L"Bob");
 
     // Typed with the colour keys: "say " plain, "hi" quoted, "x" braced.
     const std::string markup = "say \"hi\" {x}";
     std::string expectReceived;
     for (int type = 0; type < 3; ++type) {
-        ::SetFocus(f->rtfMessage);
-        PostChars(*f, f->rtfMessage, markup);
-        ASSERT_EQ(ReadText(f->rtfMessage), "say hi x");
-        f->SendComposedMessage();
-        EXPECT_EQ(f->LastMessage, markup);
+        ::SetFocus(ComposerBox(*f));
+        PostChars(*f, ComposerBox(*f), markup);
+        ASSERT_EQ(ReadText(ComposerBox(*f)), "say hi x");
+        SendComposed(*f);
+        EXPECT_EQ(Recalled(*f), markup);
         const std::string typed = vek::OutgoingText(type, "Bob", markup);
         expectReceived += typed;
         EXPECT_EQ(ReadFileBytes(received), expectReceived) << type;
@@ -433,7 +469,7 @@ TEST(SenderEndToEnd, EachTypeReachesTheGameAndItsEchoComesBackInTheComposedColou
         ASSERT_FALSE(echo.empty());
         size_t at = std::string::npos;
         ASSERT_TRUE(PumpUntil(*f, [&] {
-            const std::string shown = ReadText(f->rtfChatText);
+            const std::string shown = ReadText(Display(*f));
             int seen = 0;
             for (size_t p = shown.find("say hi x"); p != std::string::npos; p = shown.find("say hi x", p + 1)) {
                 at = p;
@@ -441,18 +477,18 @@ TEST(SenderEndToEnd, EachTypeReachesTheGameAndItsEchoComesBackInTheComposedColou
             }
             return seen == type + 1;
         })) << type;
-        const std::vector<ColoredChar> shown = ReadColored(f->rtfChatText);
+        const std::vector<ColoredChar> shown = ReadColored(Display(*f));
         ASSERT_LT(at + 7, shown.size());
         for (size_t i = 0; i < 3; ++i) {
-            EXPECT_NE(shown[at + i].color, frmChat::QuoteColor) << type;  // "say"
-            EXPECT_NE(shown[at + i].color, frmChat::BraceColor) << type;
+            EXPECT_NE(shown[at + i].color, vek::QuoteColor) << type;  // "say"
+            EXPECT_NE(shown[at + i].color, vek::BraceColor) << type;
         }
-        EXPECT_EQ(shown[at + 4].color, frmChat::QuoteColor) << type;  // "hi"
-        EXPECT_EQ(shown[at + 5].color, frmChat::QuoteColor) << type;
-        EXPECT_EQ(shown[at + 7].color, frmChat::BraceColor) << type;  // "x"
+        EXPECT_EQ(shown[at + 4].color, vek::QuoteColor) << type;  // "hi"
+        EXPECT_EQ(shown[at + 5].color, vek::QuoteColor) << type;
+        EXPECT_EQ(shown[at + 7].color, vek::BraceColor) << type;  // "x"
 
         ::SendMessageW(f->hWnd(), WM_COMMAND, MAKEWPARAM(IDC_MESSAGETYPE, BN_CLICKED),
-                       reinterpret_cast<LPARAM>(f->cmdMessageType));
+                       reinterpret_cast<LPARAM>(TypeButton(*f)));
     }
     f.reset();
     ClearSettings();
@@ -465,12 +501,12 @@ TEST(SenderEndToEnd, HungImitationGameEndsTheMessageWithinTheBound) {
     ImitationGame game("--log \"" + log + "\" --received \"" + received + "\" --hang-after 3");
     ASSERT_TRUE(game.window());
     const ULONGLONG t0 = ::GetTickCount64();
-    const size_t taken = mdlChat::SendToGame("abcdefgh\r");
+    const size_t taken = vek::WindowGameLink().Type("abcdefgh\r");
     EXPECT_LT(::GetTickCount64() - t0, 10000u);
     EXPECT_EQ(taken, 3u);  // the fourth character hung the game
     // A later message is not held up either: the game counts as hung now.
     const ULONGLONG t1 = ::GetTickCount64();
-    EXPECT_EQ(mdlChat::SendToGame("next\r"), 0u);
+    EXPECT_EQ(vek::WindowGameLink().Type("next\r"), 0u);
     EXPECT_LT(::GetTickCount64() - t1, 10000u);
     EXPECT_EQ(ReadFileBytes(received), "abcd");
 }

@@ -9,12 +9,14 @@
 #include <algorithm>
 #include <cstdlib>
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "game_formats.h"
 #include "game_options.h"
 #include "win/handles.h"
+#include "win/window.h"
 
 namespace {
 
@@ -94,7 +96,7 @@ private:
     HDC dc_;
 };
 
-class Game {
+class Game final : private vek::win::MessageTarget {
 public:
     explicit Game(GameOptions o) : opt_(std::move(o)), chatter_(opt_.seed) {}
 
@@ -110,8 +112,7 @@ private:
         std::string note;  // what to show for it once written
     };
 
-    static LRESULT CALLBACK Thunk(HWND w, UINT msg, WPARAM wp, LPARAM lp);
-    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
+    std::optional<LRESULT> OnMessage(HWND w, UINT msg, WPARAM wp, LPARAM lp) override;
     void OnChar(unsigned char c);
     void OnTick();
     void OnPaint();
@@ -160,7 +161,7 @@ bool Game::Start(HINSTANCE inst, int show) {
     // An ANSI window class, so WM_CHAR carries the bytes exactly as sent.
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = &Game::Thunk;
+    wc.lpfnWndProc = &vek::win::WindowThunk;
     wc.hInstance = inst;
     wc.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
     wc.hIcon = ::LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
@@ -170,7 +171,7 @@ bool Game::Start(HINSTANCE inst, int show) {
     font_.reset(::CreateFontA(-15, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                               CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY, FIXED_PITCH | FF_MODERN, "Courier New"));
     hwnd_ = ::CreateWindowExA(0, kClassName, kTitle, WS_OVERLAPPEDWINDOW, 660, 40, 600, 520, nullptr, nullptr,
-                              inst, this);
+                              inst, static_cast<vek::win::MessageTarget*>(this));
     if (!hwnd_) return false;
     ::SetTimer(hwnd_, kTickTimer, kTickMs, nullptr);
     status_ = "Log: " + opt_.log;
@@ -179,24 +180,11 @@ bool Game::Start(HINSTANCE inst, int show) {
     return true;
 }
 
-LRESULT CALLBACK Game::Thunk(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-        auto* game = static_cast<Game*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
-        game->hwnd_ = w;
-        ::SetWindowLongPtrA(w, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(game));
-    }
-    auto* game = reinterpret_cast<Game*>(::GetWindowLongPtrA(w, GWLP_USERDATA));
-    if (!game) return ::DefWindowProcA(w, msg, wp, lp);
-    try {
-        return game->WndProc(msg, wp, lp);
-    } catch (...) {
-        // Out of memory at worst; the game carries on without that message.
-        return 0;
-    }
-}
-
-LRESULT Game::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+std::optional<LRESULT> Game::OnMessage(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
+    case WM_NCCREATE:
+        hwnd_ = w;
+        return std::nullopt;
     case WM_CHAR:
         OnChar(static_cast<unsigned char>(wp & 0xff));
         return 0;
@@ -217,7 +205,7 @@ LRESULT Game::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         ::PostQuitMessage(0);
         return 0;
     default:
-        return ::DefWindowProcA(hwnd_, msg, wp, lp);
+        return std::nullopt;
     }
 }
 

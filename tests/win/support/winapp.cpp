@@ -1,21 +1,83 @@
 #include "support/winapp.h"
 
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
 #include <richedit.h>
 
 #include <cstdlib>
 
 #include "app/mdlChat.h"
+#include "core/chat_display.h"
 #include "win/handles.h"
 #include "win/richedit.h"
+#include "win/text.h"
 
 namespace vektest {
+
+HWND Display(const frmChat& f) { return ::GetDlgItem(f.hWnd(), IDC_CHATTEXT); }
+HWND ComposerBox(const frmChat& f) { return ::GetDlgItem(f.hWnd(), IDC_MESSAGE); }
+HWND PageBox(const frmChat& f) { return ::GetDlgItem(f.hWnd(), IDC_PAGETO); }
+HWND TypeButton(const frmChat& f) { return ::GetDlgItem(f.hWnd(), IDC_MESSAGETYPE); }
+HMENU FileMenu(const frmChat& f) { return ::GetSubMenu(::GetMenu(f.hWnd()), kFileMenu); }
+HMENU EditMenu(const frmChat& f) { return ::GetSubMenu(::GetMenu(f.hWnd()), kEditMenu); }
+HMENU LogMenu(const frmChat& f) { return ::GetSubMenu(::GetMenu(f.hWnd()), kLogMenu); }
+
+namespace {
+bool StateEnabled(UINT st) { return st != static_cast<UINT>(-1) && !(st & (MF_DISABLED | MF_GRAYED)); }
+}  // namespace
+
+bool MenuItemEnabled(const frmChat& f, UINT id) {
+    return StateEnabled(::GetMenuState(::GetMenu(f.hWnd()), id, MF_BYCOMMAND));
+}
+bool EditMenuEnabled(const frmChat& f) {
+    return StateEnabled(::GetMenuState(::GetMenu(f.hWnd()), kEditMenu, MF_BYPOSITION));
+}
+bool AutostartChecked(const frmChat& f) {
+    return (::GetMenuState(LogMenu(f), IDM_LOG_AUTOSTART, MF_BYCOMMAND) & MF_CHECKED) != 0;
+}
+bool Following(const frmChat& f) { return MenuItemEnabled(f, IDM_LOG_STOP); }
+int Dpi(const frmChat& f) { return static_cast<int>(::GetDpiForWindow(f.hWnd())); }
+void Command(frmChat& f, UINT id) { ::SendMessageW(f.hWnd(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+void SendComposed(frmChat& f) { ::SendMessageW(ComposerBox(f), WM_CHAR, '\r', 1); }
+
+void ClickTypeButton(frmChat& f) {
+    ::SendMessageW(f.hWnd(), WM_COMMAND, MAKEWPARAM(IDC_MESSAGETYPE, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(TypeButton(f)));
+}
+
+std::string TypeTooltipText(const frmChat& f) {
+    // The tooltip is a window of the form's thread, owned by the form.
+    struct Search {
+        HWND owner, found;
+    } search{f.hWnd(), nullptr};
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND w, LPARAM lp) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(lp);
+            wchar_t cls[64] = {};
+            ::GetClassNameW(w, cls, 64);
+            if (::GetWindow(w, GW_OWNER) != s->owner || ::lstrcmpiW(cls, TOOLTIPS_CLASSW) != 0) return TRUE;
+            s->found = w;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    wchar_t buf[80] = {};
+    TTTOOLINFOW ti{};
+    ti.cbSize = sizeof ti;
+    ti.hwnd = f.hWnd();
+    ti.uId = reinterpret_cast<UINT_PTR>(TypeButton(f));
+    ti.lpszText = buf;
+    if (search.found) ::SendMessageW(search.found, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&ti));
+    return vek::win::ToAnsi(buf);
+}
 
 void ClearSettings() {
     ::RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Vek Chat");
 }
 
 void PutSetting(const char* key, const std::string& value) {
-    mdlChat::SaveSetting(key, value);
+    if (!mdlChat::SaveSetting(key, value)) ADD_FAILURE() << "the setting " << key << " could not be written";
 }
 
 std::string ReadSetting(const char* key, bool* found) {
@@ -120,7 +182,7 @@ void WriteBytes(const std::string& path, const std::string& bytes) {
 }
 
 std::vector<ColoredChar> ReadColored(HWND re) {
-    std::string text = vek::win::GetAllText(re);
+    std::string text = ReadText(re);
     std::vector<ColoredChar> out;
     out.reserve(text.size());
     vek::win::Selection keep = vek::win::GetSel(re);
@@ -134,8 +196,19 @@ std::vector<ColoredChar> ReadColored(HWND re) {
     return out;
 }
 
+int ShownCharCount(std::string_view logText) {
+    int n = 0;
+    std::vector<vek::ColorRun> runs;
+    for (size_t start = 0, eol; (eol = logText.find("\r\n", start)) != std::string_view::npos; start = eol + 2) {
+        runs.clear();
+        vek::RenderShown(vek::ShownOfLogLine(logText.substr(start, eol - start)), runs);
+        for (const vek::ColorRun& r : runs) n += r.text == "\r\n" ? 1 : static_cast<int>(r.text.size());
+    }
+    return n;
+}
+
 std::string ReadText(HWND re) {
-    return vek::win::GetAllText(re);
+    return vek::win::ToAnsi(vek::win::GetAllTextWide(re));
 }
 
 void PressKey(frmChat& form, HWND target, int vk, bool shift, bool ctrl, bool alt) {

@@ -6,12 +6,37 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/frmChat.h"
+#include "app/ids.h"
 #include "core/palette.h"
 
 namespace vektest {
+
+// The form's controls and menus, found the way any program finds them.
+HWND Display(const frmChat& f);      // the chat display
+HWND ComposerBox(const frmChat& f);  // the composer
+HWND PageBox(const frmChat& f);      // the page-target box
+HWND TypeButton(const frmChat& f);   // the message-type button
+HMENU FileMenu(const frmChat& f);
+HMENU EditMenu(const frmChat& f);
+HMENU LogMenu(const frmChat& f);
+bool MenuItemEnabled(const frmChat& f, UINT id);
+bool EditMenuEnabled(const frmChat& f);  // the Edit menu as a whole
+bool AutostartChecked(const frmChat& f);
+// Following is on exactly while Log > Stop is offered.
+bool Following(const frmChat& f);
+int Dpi(const frmChat& f);
+// The message-type button clicked, as the window hears of it.
+void ClickTypeButton(frmChat& f);
+// The text of the message-type button's tooltip.
+std::string TypeTooltipText(const frmChat& f);
+// Runs a menu command as the menu does.
+void Command(frmChat& f, UINT id);
+// Enter in the composer: the sending sequence.
+void SendComposed(frmChat& f);
 
 // Removes the program's settings key (HKCU\Software\Vek Chat) entirely.
 void ClearSettings();
@@ -51,6 +76,11 @@ private:
 // delete; created when missing).
 void AppendBytes(const std::string& path, const std::string& bytes);
 void WriteBytes(const std::string& path, const std::string& bytes);  // replaces the content
+
+// How many characters the chat display gains for these log lines (whole
+// lines ending CR LF): what follows each lead, without the markup, and one
+// character for each line break.
+int ShownCharCount(std::string_view logText);
 
 // A RichEdit's content, character by character, with colours.
 struct ColoredChar {

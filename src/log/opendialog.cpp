@@ -1,36 +1,19 @@
-// File > Change Log and the open-file dialog.
-#include <windows.h>
+#include "log/opendialog.h"
+
 #include <commdlg.h>
 
 #include <array>
 
-#include "app/frmChat.h"
-#include "app/mdlChat.h"
 #include "core/message.h"
 
-void frmChat::mnuFileChangeLog_Click() {
-    const std::string path = mdlChat::ShowOpenDialog(hWnd(), "Choose Log File",
-                                                     "Text Files (*.txt)|*.txt|All Files (*.*)|*.*",
-                                                     "[Use CurDir]", "txt");
-    if (path.empty()) return;  // cancelled: nothing changes
-    if (Logging) {
-        // Following goes on, on the chosen file, as if started from the Log menu.
-        StopLog();
-        mdlChat::LogFile = path;
-        SetChangeLogCaption();
-        StartLog();
-    } else {
-        mdlChat::LogFile = path;
-        SetChangeLogCaption();
-    }
-}
+namespace vek {
 
-std::string mdlChat::ShowOpenDialog(HWND owner, const std::string& title, const std::string& filter,
-                                    const std::string& initialDir, const std::string& defaultExt) {
-    const std::string filterList = vek::DialogFilter(filter);
+std::string ShowOpenDialog(HWND owner, const std::string& title, const std::string& filter,
+                           const std::string& initialDir, const std::string& defaultExt) {
+    const std::string filterList = DialogFilter(filter);
 
     std::string folder = initialDir;
-    if (vek::IsCurDirMarker(initialDir)) {
+    if (IsCurDirMarker(initialDir)) {
         DWORD n = ::GetCurrentDirectoryA(0, nullptr);
         folder.assign(n, '\0');
         n = ::GetCurrentDirectoryA(n, folder.data());
@@ -62,5 +45,7 @@ std::string mdlChat::ShowOpenDialog(HWND owner, const std::string& title, const 
     ofn.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
     ofn.lpstrDefExt = defaultExt.c_str();
     if (!::GetOpenFileNameA(&ofn)) return {};  // cancelled, or the path did not fit
-    return vek::DialogResultPath(std::string_view(file.data(), file.size() - 1));
+    return DialogResultPath(std::string_view(file.data(), file.size() - 1));
 }
+
+}  // namespace vek

@@ -1,0 +1,213 @@
+// The main window's event handlers and public methods: each asks a component
+// and applies its answer to the window.
+#include "app/frmChat.h"
+
+#include <commctrl.h>
+#include <richedit.h>
+
+#include "app/mdlChat.h"
+#include "core/message.h"
+#include "core/shell_rules.h"
+#include "log/opendialog.h"
+#include "version_info.h"
+#include "win/richedit.h"
+#include "win/text.h"
+
+using namespace vek::win;
+
+namespace {
+
+// Passes come at this interval while the log is quiet, and while more is
+// waiting at the shortest one there is; timer messages come only when no
+// input is queued, so typing goes first.
+constexpr UINT kFollowIntervalMs = 50;
+constexpr UINT kCatchUpIntervalMs = USER_TIMER_MINIMUM;
+
+}  // namespace
+
+// ------------------------------------------------------------- the window
+
+void frmChat::Form_Load() {
+    ::SetWindowTextW(hWnd(),
+                     ToWide(vek::WindowCaption({VEK_VERSION_MAJOR, VEK_VERSION_MINOR, VEK_VERSION_PATCH})).c_str());
+
+    // Colours: the window paints its own background; the boxes get theirs here.
+    for (HWND h : {rtfChatText, rtfMessage}) {
+        ::SendMessageW(h, EM_SETBKGNDCOLOR, 0, vek::BackgroundColor);
+        SetSel(h, 0, 0);
+        CHARFORMAT2W cf{};
+        cf.cbSize = sizeof cf;
+        cf.dwMask = CFM_COLOR;
+        cf.crTextColor = vek::NormalColor;
+        ::SendMessageW(h, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&cf));
+        ::SendMessageW(h, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&cf));
+    }
+
+    ::ShowWindow(hWnd(), SW_SHOWNORMAL);
+    ::UpdateWindow(hWnd());
+
+    SetChangeLogCaption();
+    ::CheckMenuItem(SubMenu(kLogMenu), IDM_LOG_AUTOSTART,
+                    MF_BYCOMMAND | (mdlChat::AutostartLog ? MF_CHECKED : MF_UNCHECKED));
+    if (mdlChat::AutostartLog) StartLog();
+}
+
+void frmChat::Form_Unload() {
+    if (!mdlChat::SaveSetting("Log", mdlChat::LogFile) ||
+        !mdlChat::SaveSetting("Autostart Log", vek::StoredBool(IsAutostartChecked())))
+        ReportFailure(L"VekChat: the settings could not be saved");
+    // The program ends here: following stops without another pass.
+    Logging = false;
+    StopFollowTimer();
+    window_.reset();
+}
+
+void frmChat::Form_KeyDown(int& KeyCode, int Shift) {
+    (void)Shift;  // F9 recalls with any modifiers
+    // Recall the last message into the composer; the key itself goes on to
+    // the focused control.
+    if (KeyCode == VK_F9 && !sender_.LastMessage().empty()) composer_.Recall(sender_.LastMessage());
+}
+
+void frmChat::mnuFileExit_Click() { Form_Unload(); }
+
+// ------------------------------------------------------ following the log
+
+void frmChat::StartLog() {
+    follower_.Start(mdlChat::LogFile);
+    Logging = true;
+    EnableFollowingControls(true);
+    watch_.Watch(mdlChat::LogFile);
+    SetFollowTimer(kFollowIntervalMs);
+}
+
+void frmChat::StopLog() {
+    Logging = false;
+    StopFollowTimer();
+    watch_.Stop();
+    EnableFollowingControls(false);
+}
+
+void frmChat::AppendData(const std::string& line) { display_.AppendData(line); }
+
+void frmChat::tmrFollow_Timer() {
+    if (!Logging) return;
+    const bool more = follower_.Pass();
+    if (Logging) SetFollowTimer(more ? kCatchUpIntervalMs : kFollowIntervalMs);
+}
+
+void frmChat::mnuLogStart_Click() { StartLog(); }
+
+void frmChat::mnuLogStop_Click() { StopLog(); }
+
+void frmChat::mnuLogAutostart_Click() {
+    ::CheckMenuItem(SubMenu(kLogMenu), IDM_LOG_AUTOSTART,
+                    MF_BYCOMMAND | (IsAutostartChecked() ? MF_UNCHECKED : MF_CHECKED));
+}
+
+void frmChat::mnuFileChangeLog_Click() {
+    const std::string path = vek::ShowOpenDialog(hWnd(), "Choose Log File",
+                                                 "Text Files (*.txt)|*.txt|All Files (*.*)|*.*", "[Use CurDir]", "txt");
+    if (path.empty()) return;  // cancelled: nothing changes
+    const bool following = Logging;
+    // Following goes on, on the chosen file, as if started from the Log menu.
+    if (following) StopLog();
+    mdlChat::LogFile = path;
+    SetChangeLogCaption();
+    if (following) StartLog();
+}
+
+void frmChat::SetChangeLogCaption() {
+    std::wstring text = ToWide(vek::ChangeLogCaption(mdlChat::LogFile));
+    text += L"\tCtrl+O";
+    MENUITEMINFOW mi{};
+    mi.cbSize = sizeof mi;
+    mi.fMask = MIIM_STRING;
+    mi.dwTypeData = text.data();
+    ::SetMenuItemInfoW(SubMenu(kFileMenu), IDM_FILE_CHANGELOG, FALSE, &mi);
+}
+
+// -------------------------------------------------------------- composing
+
+std::string frmChat::FormatVek(HWND box) { return box == rtfMessage ? composer_.Markup() : vek::FormatVek(box); }
+
+void frmChat::rtfMessage_KeyDown(int& KeyCode, int Shift) {
+    switch (composer_.OnKeyDown(KeyCode, Shift)) {
+        case vek::Composer::KeyDown::Paste:
+            KeyCode = 0;
+            mnuEditPaste_Click();
+            break;
+        case vek::Composer::KeyDown::Consume: KeyCode = 0; break;
+        case vek::Composer::KeyDown::Leave: break;
+    }
+}
+
+void frmChat::rtfMessage_KeyPress(int& KeyAscii) {
+    switch (composer_.OnKeyPress(KeyAscii)) {
+        case vek::Composer::KeyPress::Send:
+            KeyAscii = 0;
+            SendComposedMessage();
+            break;
+        case vek::Composer::KeyPress::Consume: KeyAscii = 0; break;
+        case vek::Composer::KeyPress::Leave: break;
+    }
+}
+
+void frmChat::rtfMessage_SelChange() { composer_.OnSelChange(); }
+
+void frmChat::SendComposedMessage() {
+    RedrawFreeze freeze(rtfMessage);
+    // Without a game window nothing goes out; the composer is emptied all the
+    // same and F9 brings the message back.
+    sender_.Send(composer_.Markup(), pageTo_.Text());
+    composer_.Clear();
+}
+
+void frmChat::cmdMessageType_Click() { ShowMessageType(sender_.CycleType()); }
+
+void frmChat::ShowMessageType(int type) {
+    ::SendMessageW(cmdMessageType, BM_SETIMAGE, IMAGE_ICON,
+                   reinterpret_cast<LPARAM>(typePictures_[static_cast<size_t>(type)].get()));
+    ::InvalidateRect(cmdMessageType, nullptr, TRUE);
+    ::ShowWindow(txtPageTo, type == vek::kPage ? SW_SHOWNA : SW_HIDE);
+    MessageLeft = vek::ComposerLeft(type);
+    Form_Resize();  // the composer's width follows its new left edge
+    const std::wstring tip = ToWide(vek::MessageTypeTooltip(type));
+    TTTOOLINFOW ti{};
+    ti.cbSize = sizeof ti;
+    ti.hwnd = hWnd();
+    ti.uId = reinterpret_cast<UINT_PTR>(cmdMessageType);
+    ti.lpszText = const_cast<wchar_t*>(tip.c_str());
+    ::SendMessageW(tipMessageType, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+void frmChat::cmdMessageType_GotFocus() {
+    // Only the first arrival is passed on; later ones (Tab) stay on the button.
+    if (!FocusRedirected) ::SetFocus(sender_.Type() == vek::kPage ? txtPageTo : rtfMessage);
+    FocusRedirected = true;
+}
+
+void frmChat::cmdMessageType_MouseUp() { ::SetFocus(sender_.Type() == vek::kPage ? txtPageTo : rtfMessage); }
+
+void frmChat::txtPageTo_KeyPress(int& KeyAscii) {
+    if (pageTo_.Refuses(KeyAscii)) KeyAscii = 0;
+}
+
+void frmChat::txtPageTo_Change() { pageTo_.OnChange(); }
+
+// ------------------------------------------------------------- Edit menu
+
+void frmChat::mnuEdit_Click() {
+    const vek::EditMenuState s = edit_.MenuState(FocusedBox());
+    EnableMenuItemById(IDM_EDIT_CUT, s.cut);
+    EnableMenuItemById(IDM_EDIT_COPY, s.copy);
+    EnableMenuItemById(IDM_EDIT_DELETE, s.del);
+    EnableMenuItemById(IDM_EDIT_PASTE, s.paste);
+}
+
+void frmChat::mnuEditUndo_Click() { edit_.Undo(FocusedBox()); }
+void frmChat::mnuEditCut_Click() { edit_.Cut(FocusedBox()); }
+void frmChat::mnuEditCopy_Click() { edit_.Copy(FocusedBox()); }
+void frmChat::mnuEditPaste_Click() { edit_.Paste(FocusedBox()); }
+void frmChat::mnuEditDelete_Click() { edit_.Delete(FocusedBox()); }
+void frmChat::mnuEditSelectAll_Click() { edit_.SelectAll(FocusedBox()); }

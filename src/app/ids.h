@@ -1,0 +1,31 @@
+// Identifiers of the main window's menu commands and child controls.
+#pragma once
+#include <windows.h>
+
+enum : UINT {
+    IDM_FILE_CHANGELOG = 100,
+    IDM_FILE_EXIT,
+    IDM_EDIT_UNDO = 200,
+    IDM_EDIT_CUT,
+    IDM_EDIT_COPY,
+    IDM_EDIT_PASTE,
+    IDM_EDIT_DELETE,
+    IDM_EDIT_SELECTALL,
+    IDM_LOG_START = 300,
+    IDM_LOG_STOP,
+    IDM_LOG_AUTOSTART,
+};
+
+// The drop-down menus, by their place on the menu bar.
+enum : int {
+    kFileMenu = 0,
+    kEditMenu = 1,
+    kLogMenu = 2,
+};
+
+enum : int {
+    IDC_CHATTEXT = 1000,
+    IDC_PAGETO,
+    IDC_MESSAGE,
+    IDC_MESSAGETYPE,
+};

@@ -1,0 +1,35 @@
+// One window procedure for every window of ours: the main window, the
+// imitation game's, the test windows, and the controls the main window
+// subclasses. Each window has an object behind it that gets its messages;
+// no exception ever leaves a window procedure.
+#pragma once
+#include <windows.h>
+
+#include <optional>
+
+namespace vek::win {
+
+// The object behind a window (or a subclassed control).
+class MessageTarget {
+public:
+    virtual ~MessageTarget() = default;
+    // Handles one message of `w`; nullopt leaves it to the default procedure
+    // (of the window class, or of the subclassed control).
+    virtual std::optional<LRESULT> OnMessage(HWND w, UINT msg, WPARAM wp, LPARAM lp) = 0;
+};
+
+// The window procedure to register for a window class of ours. The target is
+// CreateWindowEx's last argument; it gets every message from WM_NCCREATE to
+// WM_NCDESTROY (included) and must outlive the window or destroy it first.
+// Works for ANSI and Unicode classes alike.
+LRESULT CALLBACK WindowThunk(HWND w, UINT msg, WPARAM wp, LPARAM lp) noexcept;
+
+// Puts `target` in front of a control's own procedure until the control is
+// destroyed. Returns false when the system refused.
+[[nodiscard]] bool Subclass(HWND control, UINT_PTR id, MessageTarget& target) noexcept;
+
+// Tells a developer (a debugger, DebugView) that something failed that the
+// program goes on without. Never throws.
+void ReportFailure(const wchar_t* what) noexcept;
+
+}  // namespace vek::win
