@@ -23,12 +23,12 @@ void GameWindow::Run() {
     threadId_ = ::GetCurrentThreadId();
     // An ANSI class, as the game's: WM_CHAR carries the bytes exactly as sent.
     WNDCLASSA wc{};
-    wc.lpfnWndProc = &GameWindow::Proc;
+    wc.lpfnWndProc = &vek::win::WindowThunk;
     wc.hInstance = ::GetModuleHandleA(nullptr);
     wc.lpszClassName = kClass;
     ::RegisterClassA(&wc);
     hwnd_ = ::CreateWindowExA(0, kClass, kTitle, WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
-                              wc.hInstance, this);
+                              wc.hInstance, static_cast<vek::win::MessageTarget*>(this));
     ::SetEvent(ready_.get());
     MSG msg;
     while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
@@ -38,24 +38,18 @@ void GameWindow::Run() {
     if (::IsWindow(hwnd_)) ::DestroyWindow(hwnd_);
 }
 
-LRESULT CALLBACK GameWindow::Proc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE)
-        ::SetWindowLongPtrA(w, GWLP_USERDATA,
-                            reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams));
-    auto* self = reinterpret_cast<GameWindow*>(::GetWindowLongPtrA(w, GWLP_USERDATA));
-    if (msg == WM_CHAR && self) {
-        OnChar what = OnChar::Take;
-        {
-            std::lock_guard<std::mutex> lock(self->mu_);
-            if (wp > 0xFF) self->wideParam_ = true;
-            self->received_ += static_cast<char>(wp & 0xFF);
-            if (self->received_.size() > self->armedAt_) what = self->armed_;
-        }
-        if (what == OnChar::Hang) ::WaitForSingleObject(self->release_.get(), 60000);
-        if (what == OnChar::Vanish) ::DestroyWindow(w);
-        return 0;
+std::optional<LRESULT> GameWindow::OnMessage(HWND w, UINT msg, WPARAM wp, LPARAM) {
+    if (msg != WM_CHAR) return std::nullopt;
+    OnChar what = OnChar::Take;
+    {
+        std::lock_guard<std::mutex> lock(mu_);
+        if (wp > 0xFF) wideParam_ = true;
+        received_ += static_cast<char>(wp & 0xFF);
+        if (received_.size() > armedAt_) what = armed_;
     }
-    return ::DefWindowProcA(w, msg, wp, lp);
+    if (what == OnChar::Hang) ::WaitForSingleObject(release_.get(), 60000);
+    if (what == OnChar::Vanish) ::DestroyWindow(w);
+    return 0;
 }
 
 std::string GameWindow::Received() const {

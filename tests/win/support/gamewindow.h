@@ -10,17 +10,18 @@
 #include <thread>
 
 #include "win/handles.h"
+#include "win/window.h"
 
 namespace vektest {
 
-class GameWindow {
+class GameWindow final : private vek::win::MessageTarget {
 public:
     enum class OnChar { Take, Hang, Vanish };
 
     // Starts the thread and waits until the window exists.
     GameWindow();
     // Releases a hang, closes the window and joins the thread.
-    ~GameWindow();
+    ~GameWindow() override;
     GameWindow(const GameWindow&) = delete;
     GameWindow& operator=(const GameWindow&) = delete;
 
@@ -39,7 +40,7 @@ public:
 
 private:
     void Run();
-    static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
+    std::optional<LRESULT> OnMessage(HWND w, UINT msg, WPARAM wp, LPARAM lp) override;
 
     mutable std::mutex mu_;
     std::string received_;
