@@ -80,6 +80,8 @@ TEST(Placement, VisibleWhenTheTitleBarCanBeTakenOnOneMonitor) {
     };
     for (const auto& c : cases) EXPECT_EQ(TitleBarVisible(c.r, c.dpi, areas), c.visible) << c.name;
     EXPECT_FALSE(TitleBarVisible({100, 100, 740, 580}, 96, {}));
+    const Rect everything = {INT_MIN, INT_MIN, INT_MAX, INT_MAX};  // overlaps wider than an int
+    EXPECT_TRUE(TitleBarVisible(everything, 96, std::span<const Rect>(&everything, 1)));
 }
 
 TEST(Placement, RestoredOnlyWhereItCanBeSeenScaledFirst) {
