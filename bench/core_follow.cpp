@@ -8,8 +8,10 @@
 #include <string_view>
 #include <vector>
 
+#include "core/alerts.h"
 #include "core/chat_display.h"
 #include "core/follower.h"
+#include "core/line_times.h"
 #include "core/lines.h"
 
 namespace {
@@ -120,6 +122,38 @@ void BM_ChatRtf(benchmark::State& state) {
                                                    benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_ChatRtf);
+
+// The alert test a pass makes of every shown line: pages on, and the most
+// alert words the settings take, each with a first letter of its own (as
+// names have), none of which the log holds.
+void BM_LineAlerts(benchmark::State& state) {
+    const std::vector<std::string_view> lines = LogLines();
+    vek::AlertSettings settings;
+    std::string words;
+    for (std::size_t i = 0; i < vek::kMaxAlertWords; ++i) words += static_cast<char>('a' + i) + std::string("qzx ");
+    settings.words = vek::AlertWords::Parse(words);
+    std::size_t alerts = 0;
+    for (auto _ : state)
+        for (std::string_view l : lines) alerts += vek::LineAlerts(vek::ShownOfLogLine(l), settings);
+    benchmark::DoNotOptimize(alerts);
+    state.counters["lines/s"] = benchmark::Counter(static_cast<double>(state.iterations() * lines.size()),
+                                                   benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_LineAlerts);
+
+// Keeping the lead of 100,000 shown lines, then looking each one up.
+void BM_LineTimes100k(benchmark::State& state) {
+    const std::vector<std::string_view> lines = LogLines();
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        vek::LineTimes times;
+        for (std::size_t i = 0; i < 100000; ++i) times.AddLogLine(lines[i % lines.size()]);
+        for (std::size_t i = 0; i < times.Size(); ++i) benchmark::DoNotOptimize(times.Lead(i).data());
+        bytes = times.MemoryBytes();
+    }
+    state.counters["bytes/line"] = static_cast<double>(bytes) / 100000;
+}
+BENCHMARK(BM_LineTimes100k);
 
 }  // namespace
 

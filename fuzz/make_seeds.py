@@ -229,6 +229,38 @@ def message_seeds():
     }
 
 
+def alerts_placement_seeds():
+    INT = (-(2**31), 2**31 - 1)
+
+    def seed(words, line, stored, place=(120, 80, 640, 480, False, 96), dpi=144, rect=None, areas=(), extra=(0, 0, 0, 0)):
+        e = Enc().sized(400, words).sized(300, line).sized(80, stored)
+        left, top, width, height, maximised, saved_dpi = place
+        e.int(-100000, 100000, left).int(-100000, 100000, top).int(1, 100000, width).int(1, 100000, height)
+        e.bool(maximised).int(48, 960, saved_dpi).int(48, 960, dpi)
+        e.bool(rect is None)
+        for v in rect or ():
+            e.int(*INT, v)
+        e.int(0, 4, len(areas))
+        for area in list(areas) + [extra]:
+            for v in area:
+                e.int(*INT, v)
+        return e.bytes()
+
+    screens = [(0, 0, 1920, 1040), (1920, 0, 3200, 1024)]
+    many = " ".join("w%d" % i for i in range(1, 26)) + " W3 w3"
+    return {
+        "names": seed("Orrin, Tess-a; caf\xe9", '{Orrin}":" hello "tess-A" CAF\xe9!', "120,80,640,480,0,96",
+                      areas=screens[:1], extra=screens[1]),
+        "damaged": seed('"Orrin" {Bob} Or\x01r\x7fin ' + "x" * 40 + " -- ,,", "Bob pages you: " + "x" * 33,
+                        "1,2,3,4,0,96,7", place=(-600, -13, 664, 400, True, 192), dpi=96, areas=screens),
+        "many_words": seed(many, "w20 w21 W1x w1", " -50 , 0,\t800,600,1,144 ", dpi=48),
+        "limits": seed("a", "A", "-100000,100000,100000,100000,1,960", place=(-100000, -100000, 1, 1, True, 960),
+                       dpi=48, areas=[(-100000, -100000, -99999, -99999)]),
+        "huge": seed("", "", "99999999999999999999,2,3,4,0,96", place=(100000, 100000, 100000, 100000, False, 48),
+                     dpi=960, rect=(INT[0], INT[0], INT[1], INT[1]), areas=[(INT[0], 0, INT[1], 10)]),
+    }
+
+
 if __name__ == "__main__":
     write("fuzz_lines", lines_seeds())
     write("fuzz_follow", follow_seeds())
@@ -236,3 +268,4 @@ if __name__ == "__main__":
     write("fuzz_markup_compose", compose_seeds())
     write("fuzz_shell_rules", shell_rules_seeds())
     write("fuzz_message", message_seeds())
+    write("fuzz_alerts_placement", alerts_placement_seeds())
