@@ -20,16 +20,8 @@ char Folded(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 
 
 // Whether `text` begins with `prefix`, ignoring ASCII case.
 bool StartsFolded(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() &&
-           std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) { return Folded(a) == Folded(b); });
-}
-
-// The speaker of {Name}":" text.
-std::optional<std::string_view> Speaker(std::string_view said) {
-    if (!said.starts_with('{')) return std::nullopt;
-    const std::size_t end = said.find(kSaid, 1);
-    if (end == std::string_view::npos) return std::nullopt;
-    return said.substr(1, end - 1);
+    return text.size() >= prefix.size() && std::equal(prefix.begin(), prefix.end(), text.begin(),
+                                                      [](char a, char b) { return Folded(a) == Folded(b); });
 }
 
 // The text between `open` at the start of `body` and the first `close` after it.
@@ -44,8 +36,8 @@ std::optional<std::string_view> RawName(std::string_view body, Color color) {
     switch (color) {
         case NormalColor:
             if (const auto channel = Between(body, kChannelOpen, kChannelClose))
-                return Speaker(body.substr(kChannelOpen.size() + channel->size() + kChannelClose.size()));
-            return Speaker(body);
+                body.remove_prefix(kChannelOpen.size() + channel->size() + kChannelClose.size());
+            return Between(body, "{", kSaid);
         case PageInColor: {
             const std::size_t at = body.find(kPagesYou);
             if (at == std::string_view::npos) return std::nullopt;

@@ -157,10 +157,8 @@ TEST(ComposedOfMarkup, ReadsMarkupAsTypedKeys) {
         {"", "", ""},
         {"say \"hi\" {x}!", "say hi x!", "NNNNQQNBN"},
         {"{ab\"cd", "abcd", "BBNN"},  // a quote in brace colour goes back to normal
-        {"\"ab{cd}e", "abcde", "QQBBN"},
         {"a}b\"\"c", "abc", "NNN"},  // marks around nothing leave nothing behind
-        {"\"open to the end", "open to the end", std::string(15, 'Q')},
-        {"a\r\nb", "a\r\nb", "NNNN"},
+        {"\"open", "open", "QQQQ"},
     };
     for (const Case& c : cases) {
         const std::vector<ComposedChar> want = Colored(c.text, c.colors);

@@ -17,7 +17,6 @@ void PrintTo(const LineName& n, std::ostream* os) { *os << n.name << " as role "
 
 namespace {
 
-using namespace std::string_literals;
 using fakegame::LineKind;
 
 // A line body as the display gets it from the follower: lead and CR LF
@@ -37,13 +36,11 @@ TEST(NameOfLine, EachKindOfLineGivesItsName) {
     } cases[] = {
         {fakegame::SayLine("Aldric", "hello {there}"), LineName{"Aldric", R::kSpeaker}},
         {fakegame::ChannelLine("Traders", "Brenna", "40 gold"), LineName{"Brenna", R::kSpeaker}},
-        {fakegame::ChannelLine("Two Words", "Brenna", ""), LineName{"Brenna", R::kSpeaker}},
         {fakegame::PageInLine("Corvin", "\"come\" here"), LineName{"Corvin", R::kPageSender}},
         {echo.at(0), LineName{"Dahlia", R::kPageTarget}},  // Paged Dahlia.
         {echo.at(1), LineName{"Dahlia", R::kPageTarget}},  // You page Dahlia: see you
         {fakegame::PageTextLine("Maximilian Long", "x"), LineName{"Maximilian Long", R::kPageTarget}},
-        {fakegame::SayLine("Ed\x01" "ric", "x"), LineName{"Edric", R::kSpeaker}},  // cleaned
-        {fakegame::PageInLine("Fe\"nn\"a", "x"), LineName{"Fenna", R::kPageSender}},
+        {fakegame::PageInLine("Fe\"n\x01na", "x"), LineName{"Fenna", R::kPageSender}},  // cleaned
         {fakegame::PageTextLine(std::string(64, 'n'), "x"), LineName{std::string(64, 'n'), R::kPageTarget}},
         // Lines that only look like one of those.
         {"Aldric has connected.", std::nullopt},
@@ -52,14 +49,11 @@ TEST(NameOfLine, EachKindOfLineGivesItsName) {
         {fakegame::PageTextLine(std::string(65, 'n'), "x"), std::nullopt},  // too long
         {fakegame::SayLine("Al", "Bo pages you: hi"), std::nullopt},  // coloured as a page, said by Al
         {fakegame::PageTextLine("Bo", "Al pages you: hi"), std::nullopt},  // a page forwarded
-        {fakegame::SayLine("", "x"), std::nullopt},
         {"{Aldric}\":\"", std::nullopt},
         {"[\"CC Traders\"]{Brenna}\":\" x", std::nullopt},
-        {"[\"CC Traders {Brenna}\":\" x", std::nullopt},
         {"Paged Dahlia", std::nullopt},
         {fakegame::PagedLine("Maximilianus"), LineName{"Maximilianus", R::kPageTarget}},
         {fakegame::PagedLine("Maximilianus2"), std::nullopt},  // too long for a "Paged" line: other text
-        {"You page Dahlia", std::nullopt},
         {"You page : x", std::nullopt},
     };
     for (const auto& c : cases) EXPECT_EQ(NameOfBody(c.body), c.name) << c.body;
@@ -106,29 +100,16 @@ TEST(RecentNames, KeepsTheLatestSpellingOfTheLast200) {
     RecentNames names;
     for (int i = 0; i < 201; ++i) names.See("n" + std::to_string(i));
     EXPECT_EQ(names.Names().size(), RecentNames::kCapacity);
-    EXPECT_EQ(names.Complete("n0"), std::nullopt);  // the first seen is gone
-    EXPECT_EQ(names.Names().back(), "n1");
+    EXPECT_EQ(names.Names().back(), "n1");  // n0 went
 
-    EXPECT_TRUE(names.See("N1"));  // seen again: most recent, one name, new spelling
-    EXPECT_EQ(names.Names().size(), RecentNames::kCapacity);
+    EXPECT_TRUE(names.See("N1"));  // seen again: the most recent, one name, the new spelling
     EXPECT_EQ(names.Names().front(), "N1");
     EXPECT_EQ(names.Names().back(), "n2");
 
     EXPECT_TRUE(names.See("Bo\"b\r"));
-    EXPECT_EQ(names.Names().front(), "Bob");
     EXPECT_FALSE(names.See("{}"));
     EXPECT_FALSE(names.See(std::string(65, 'x')));
     EXPECT_EQ(names.Names().front(), "Bob");
-}
-
-TEST(RecentNames, LearnsFromLinesAndSentTargets) {
-    RecentNames names;
-    names.SeeLine({fakegame::PageInLine("Corvin", "x"), "\r\n"});
-    names.SeeLine({"Corvin has disconnected.", "\r\n"});
-    names.SeeLine({fakegame::SayLine("Aldric", "x"), "\r\n"});
-    names.See("Cora");  // a target the player sent
-    names.SeeLine({fakegame::ChannelLine("Guild", "Caspar", "x"), "\r\n"});
-    EXPECT_EQ(names.Names(), (std::vector<std::string>{"Caspar", "Cora", "Aldric", "Corvin"}));
 }
 
 TEST(ReplyTargets, FollowTheLastPageEachWay) {
@@ -146,7 +127,6 @@ TEST(ReplyTargets, FollowTheLastPageEachWay) {
     r.PageSent("\"Ed{ric}\"\t");
     r.PageSent("");  // refused by the game: nothing paged
     EXPECT_EQ(r.LastPaged(), "Edric");
-    EXPECT_EQ(r.LastSender(), "Dahlia");
 }
 
 }  // namespace
