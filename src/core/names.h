@@ -53,7 +53,8 @@ public:
 
     // Makes a name the most recent one: cleaned (CleanName) first, and not
     // kept when that leaves none. The least recent goes when the store is
-    // full. Returns whether the name is now stored.
+    // full. Returns whether the name is now stored. Call it with the target
+    // of every Page the player sends.
     bool See(std::string_view name);
     // Sees the name a line gives, if any; call it for every line shown.
     void SeeLine(const ShownText& shown);
@@ -63,7 +64,9 @@ public:
     // name is longer than `typed`; nullopt when there is none, when it is
     // exactly what was typed, or when nothing was typed. The name comes whole
     // in its own spelling; its first typed.size() bytes match `typed` but for
-    // case, the rest is what the box shows selected.
+    // case, the rest is what the box shows selected. Ask after a character
+    // typed at the end of the box, not after a deletion, or the name deleted
+    // would come straight back.
     std::optional<std::string> Complete(std::string_view typed) const;
 
     const std::vector<std::string>& Names() const { return names_; }
