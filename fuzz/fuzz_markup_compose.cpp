@@ -11,7 +11,11 @@
 //   - feeding the text in runs gives other markup than one character at a
 //     time, or a finished composer does not start empty;
 //   - typing keys into the composer (the colour keys changing the insertion
-//     colour) gives other colours than the keys themselves read as markup.
+//     colour) gives other colours than the keys themselves read as markup;
+//   - the composer's text for a markup (a message brought back) is not what
+//     typing the markup gives, or, for the markup of a text free of markup
+//     characters, not that text in the colours the display shows it in.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -72,6 +76,13 @@ std::vector<vek::Color> ExpectedColors(const std::vector<vek::ComposedChar>& cha
     return out;
 }
 
+bool SameText(const std::vector<vek::ComposedChar>& a, const std::vector<vek::ComposedChar>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](const vek::ComposedChar& x, const vek::ComposedChar& y) {
+                          return x.ch == y.ch && x.color == y.color;
+                      });
+}
+
 std::string Converted(const std::vector<vek::ComposedChar>& chars) {
     const std::string markup = vek::ComposeMarkup(chars);
 
@@ -100,7 +111,13 @@ void CheckRoundTrip(const std::vector<vek::ComposedChar>& chars) {
     }
     Check(WithoutMarkup(markup) == WithoutMarkup(text));
     if (allNormal) Check(markup == text);
-    if (text.find_first_of("\"{}") == std::string::npos) Check(DisplayColors(markup) == ExpectedColors(chars));
+    if (text.find_first_of("\"{}") == std::string::npos) {
+        const std::vector<vek::Color> expected = ExpectedColors(chars);
+        Check(DisplayColors(markup) == expected);
+        std::vector<vek::ComposedChar> back;
+        for (std::size_t i = 0; i < chars.size(); ++i) back.push_back({chars[i].ch, expected[i]});
+        Check(SameText(vek::ComposedOfMarkup(markup), back));
+    }
 }
 
 }  // namespace
@@ -126,6 +143,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<vek::Color> typedColors;
     for (const vek::ComposedChar& c : typed) typedColors.push_back(c.color);
     Check(DisplayColors(keys) == typedColors);
+    Check(SameText(vek::ComposedOfMarkup(keys), typed));
     CheckRoundTrip(typed);
 
     // Any text in any colours, then the same with its markup characters

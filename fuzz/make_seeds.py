@@ -261,6 +261,96 @@ def alerts_placement_seeds():
     }
 
 
+def names_seeds():
+    def line(e, body, crlf=True):
+        e.int(0, 4, 0).sized(120, body).bool(crlf)
+
+    def see(e, name, sent=False):
+        e.int(0, 4, 1).sized(80, name).bool(sent)
+
+    def typed(e, text):
+        e.int(0, 4, 3).sized(20, text)
+
+    lines = Enc()
+    for body in ['{Aldric}":" hello "there"', '["CC Traders"] {Brenna}":" 40 gold', "Corvin pages you: {come}",
+                 "Paged Dahlia.", "You page Dahlia: see you", "Aldric has connected.", " pages you: nobody",
+                 '{Al}":" Bo pages you: hi', "Paged Maximilianus2."]:
+        line(lines, body)
+    line(lines, "Corvin pages you: no break", crlf=False)
+    for text in ["a", "C", "dahlia", "x"]:
+        typed(lines, text)
+
+    case = Enc()
+    see(case, "Corvin")
+    see(case, "CORVIN")
+    see(case, "corvin", sent=True)
+    see(case, "Cor")
+    typed(case, "cor")
+    typed(case, "co")
+    case.int(0, 4, 4).int(0, 1, 1).int(0, 6, 4)  # "corv" from the older name, some letters raised
+    for up in [False, True, False, True]:
+        case.bool(up)
+
+    junk = Enc()
+    see(junk, 'Bo"b{}\r\n', sent=True)
+    see(junk, '"{}\x7f\x00', sent=True)
+    see(junk, "x" * 65)
+    line(junk, "\x01Ed\x7fric pages you: hi")
+    typed(junk, "B")
+
+    fill = Enc().int(0, 4, 2).int(1, 300, 300).int(1, 7, 3)
+    typed(fill, "nm1")
+    typed(fill, "NM2")
+
+    return {"lines": lines.bytes(), "case": case.bytes(), "junk": junk.bytes(), "fill": fill.bytes()}
+
+
+def history_seeds():
+    def send(e, markup, type_=0, page_to=""):
+        e.int(0, 3, 0).int(-1, 3, type_).sized(12, page_to).sized(3, markup)
+
+    def back(e, draft=None):  # draft: what the composer holds when Back leaves it
+        e.int(0, 3, 1)
+        if draft is not None:
+            e.bool(bool(draft))
+            if draft:
+                content, type_, page_to = draft
+                e.sized(8, content).int(-(2**31), 2**31 - 1, type_).sized(8, page_to)
+
+    def forward(e):
+        e.int(0, 3, 2)
+
+    walk = Enc()
+    send(walk, "hi", 2, "Bob")
+    send(walk, "yo")
+    send(walk, "yo")
+    walk.int(0, 3, 3)  # the newest again
+    back(walk, ("{\\rtf1}", 2, "Al"))
+    back(walk)
+    back(walk)
+    forward(walk)
+    forward(walk)
+    forward(walk)
+    back(walk, ())  # left without saving a draft
+    forward(walk)
+
+    clean = Enc()
+    send(clean, "x", 2, '"B{o}b"\t\x7f')
+    send(clean, "x", 2, "Bob")
+    send(clean, "x", 3, "Bob")
+    send(clean, "x", -1, "")
+    send(clean, "", 2, "Bob")
+
+    fill = Enc()
+    for i in range(110):
+        send(fill, str(i), i % 3, "Al")
+    for _ in range(3):
+        back(fill, ("d", 0, ""))
+        forward(fill)
+
+    return {"walk": walk.bytes(), "clean": clean.bytes(), "fill": fill.bytes()}
+
+
 if __name__ == "__main__":
     write("fuzz_lines", lines_seeds())
     write("fuzz_follow", follow_seeds())
@@ -269,3 +359,5 @@ if __name__ == "__main__":
     write("fuzz_shell_rules", shell_rules_seeds())
     write("fuzz_message", message_seeds())
     write("fuzz_alerts_placement", alerts_placement_seeds())
+    write("fuzz_names", names_seeds())
+    write("fuzz_history", history_seeds())

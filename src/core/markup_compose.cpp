@@ -48,4 +48,15 @@ std::string ComposeMarkup(std::span<const ComposedChar> chars) {
     return m.Finish();
 }
 
+std::vector<ComposedChar> ComposedOfMarkup(std::string_view markup) {
+    std::vector<ComposedChar> out;
+    out.reserve(markup.size());
+    Color color = NormalColor;
+    for (char c : markup) {
+        if (const std::optional<Color> next = ColorKeyResult(c, color)) color = *next;
+        else out.push_back({c, color});
+    }
+    return out;
+}
+
 }  // namespace vek

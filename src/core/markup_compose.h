@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/palette.h"
 
@@ -56,5 +57,11 @@ struct ComposedChar {
 
 // The markup of a whole coloured text, as MarkupComposer builds it.
 std::string ComposeMarkup(std::span<const ComposedChar> chars);
+
+// The coloured text the composer shows for a markup text (a message brought
+// back from the history): the markup read as if its characters were typed,
+// each colour key changing the colour of what follows and not shown. The
+// display shows the markup ComposeMarkup makes of it in the same colours.
+std::vector<ComposedChar> ComposedOfMarkup(std::string_view markup);
 
 }  // namespace vek

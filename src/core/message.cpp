@@ -63,13 +63,21 @@ std::string OutgoingText(int type, std::string_view pageTo, std::string_view mar
     return out;
 }
 
-std::string PageToFiltered(std::string_view text) {
+namespace {
+
+std::string Kept(std::string_view text, bool (*keep)(char)) {
     std::string out;
     out.reserve(text.size());
     for (char c : text)
-        if (IsPageToChar(c)) out += c;
+        if (keep(c)) out += c;
     return out;
 }
+
+}  // namespace
+
+std::string PageToFiltered(std::string_view text) { return Kept(text, IsPageToChar); }
+
+std::string PageToCleaned(std::string_view text) { return Kept(text, IsCleanPageToChar); }
 
 std::string DialogFilter(std::string_view filter) {
     std::string out(filter);

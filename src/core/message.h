@@ -46,6 +46,17 @@ inline bool IsPageToChar(char c) { return c != '"' && c != '{' && c != '}'; }
 // `text` without the characters the page-target box refuses.
 std::string PageToFiltered(std::string_view text);
 
+// Whether a character may stand in a page target that was not typed: a name
+// read from the log, a message brought back, a reply target. Besides what the
+// box refuses, control characters (below 32, and DEL) name no one and would
+// edit the game's input line.
+inline bool IsCleanPageToChar(char c) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    return IsPageToChar(c) && u >= 32 && u != 127;
+}
+// `text` without the characters IsCleanPageToChar refuses.
+std::string PageToCleaned(std::string_view text);
+
 // The dialog's filter list: "Desc|*.x|Desc|*.y" with a closing "|" added when
 // it is missing, every "|" turned into NUL. The string's own terminator then
 // ends the list with the double NUL the dialog expects.

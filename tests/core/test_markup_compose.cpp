@@ -148,6 +148,30 @@ TEST(ComposeMarkup, DisplayShowsTheComposedColours) {
     }
 }
 
+TEST(ComposedOfMarkup, ReadsMarkupAsTypedKeys) {
+    struct Case {
+        std::string markup;
+        std::string text;
+        std::string colors;
+    } cases[] = {
+        {"", "", ""},
+        {"say \"hi\" {x}!", "say hi x!", "NNNNQQNBN"},
+        {"{ab\"cd", "abcd", "BBNN"},  // a quote in brace colour goes back to normal
+        {"a}b\"\"c", "abc", "NNN"},  // marks around nothing leave nothing behind
+        {"\"open", "open", "QQQQ"},
+    };
+    for (const Case& c : cases) {
+        const std::vector<ComposedChar> want = Colored(c.text, c.colors);
+        const std::vector<ComposedChar> got = ComposedOfMarkup(c.markup);
+        std::string text;
+        for (const ComposedChar& g : got) text += g.ch;
+        EXPECT_EQ(text, c.text) << c.markup;
+        EXPECT_EQ(ColorsOf(got), ColorsOf(want)) << c.markup;
+        // Brought back and sent again, it shows as it did.
+        EXPECT_EQ(DisplayColors(ComposeMarkup(got)), DisplayColors(c.markup)) << c.markup;
+    }
+}
+
 TEST(ColorKeys, SetTheInsertionColour) {
     const std::optional<Color> mixed;
     struct Case {

@@ -67,6 +67,17 @@ TEST(PageTo, QuoteAndBracesAreRefusedEverythingElseKept) {
     EXPECT_TRUE(IsPageToChar('\''));
 }
 
+TEST(PageTo, TargetsThatWereNotTypedAlsoLoseControlCharacters) {
+    const struct { std::string in; std::string out; } cases[] = {
+        {"Bob", "Bob"},
+        {"\"B{o}b\"", "Bob"},
+        {"B\to\r\nb\x01\x1f\x7f", "Bob"},
+        {"a b'\xe9\x80\xff[", "a b'\xe9\x80\xff["},  // blanks and bytes above 127 stay
+        {"\0\"\x7f"s, ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(PageToCleaned(c.in), c.out) << c.in;
+}
+
 TEST(DialogFilter, ClosingBarAddedOnlyWhenMissingAndEveryBarBecomesNul) {
     const struct { const char* in; std::string out; } cases[] = {
         {"Text Files (*.txt)|*.txt|All Files (*.*)|*.*", "Text Files (*.txt)\0*.txt\0All Files (*.*)\0*.*\0"s},
