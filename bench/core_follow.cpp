@@ -1,6 +1,6 @@
-// Throughput of the follower's core work on a realistic chat log: cutting
-// blocks into lines, rendering the markup into colour runs, and building the
-// RTF of a pass. Run: build/native/core_follow --benchmark_min_time=2
+// Throughput of the follower's core work on a realistic chat log: its passes
+// (cutting blocks into lines), rendering the markup into colour runs, and
+// building the RTF of a pass. Run: build/native/core_follow --benchmark_min_time=2
 #include <benchmark/benchmark.h>
 
 #include <random>
@@ -12,7 +12,8 @@
 #include "core/chat_display.h"
 #include "core/follower.h"
 #include "core/line_times.h"
-#include "core/lines.h"
+#include "core/log_follower.h"
+#include "fake_log_files.h"
 
 namespace {
 
@@ -53,39 +54,33 @@ std::vector<std::string_view> LogLines() {
     return lines;
 }
 
-// The follower's passes over the whole log, block by block.
-void BM_FollowerTakeBlock(benchmark::State& state) {
-    const std::string& log = ChatLog();
-    const vek::LogProbe probe{vek::FileIdentity{1, 1}, static_cast<std::int64_t>(log.size())};
-    vek::FollowState s;
-    std::size_t lines = 0;
+// The follower's passes over the whole log, as the window runs them (a
+// block, then two at a time while behind), through in-memory files.
+void BM_FollowerPass(benchmark::State& state) {
+    struct Counting final : vek::LineSink {
+        std::size_t lines = 0;
+        void TakeLine(std::string_view line, bool) override {
+            ++lines;
+            benchmark::DoNotOptimize(line.data());
+        }
+        void EndPass() override {}
+    } sink;
+    vektest::FakeFiles files;
+    files.Append("chat.log", ChatLog());
+    vek::LogFollower follower(files, sink);
     for (auto _ : state) {
-        vek::StartFollowing(s, std::nullopt);
-        for (;;) {
-            vek::ReadRequest r = vek::PlanRead(s, probe);
-            if (r.count == 0) break;
-            auto got = vek::TakeBlock(s, std::string_view(log).substr(static_cast<std::size_t>(r.offset), r.count));
-            lines += got.size();
-            benchmark::DoNotOptimize(got.data());
+        state.PauseTiming();
+        files.Remove("chat.log");
+        follower.Start("chat.log");  // no log yet: it shows from its first byte
+        files.Append("chat.log", ChatLog());
+        state.ResumeTiming();
+        while (follower.Pass()) {
         }
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * log.size()));
-    state.counters["lines/s"] = benchmark::Counter(static_cast<double>(lines), benchmark::Counter::kIsRate);
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * ChatLog().size()));
+    state.counters["lines/s"] = benchmark::Counter(static_cast<double>(sink.lines), benchmark::Counter::kIsRate);
 }
-BENCHMARK(BM_FollowerTakeBlock);
-
-void BM_LineCutter(benchmark::State& state) {
-    const std::string& log = ChatLog();
-    for (auto _ : state) {
-        vek::LineCutter cut(log, true);
-        std::string_view line;
-        std::size_t n = 0;
-        while (cut.Next(line)) n += line.size();
-        benchmark::DoNotOptimize(n);
-    }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * log.size()));
-}
-BENCHMARK(BM_LineCutter);
+BENCHMARK(BM_FollowerPass);
 
 void BM_RenderMarkup(benchmark::State& state) {
     const std::vector<std::string_view> lines = LogLines();

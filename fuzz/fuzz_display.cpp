@@ -149,16 +149,12 @@ bool Same(const std::vector<Shown>& a, const std::vector<Shown>& b) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider in(data, size);
-    vek::RtfOptions options;
-    options.codepage = in.ConsumeIntegral<int>();
-    if (in.ConsumeBool()) options.fontName = "Courier New";
-    options.fontCharset = in.ConsumeIntegralInRange<int>(0, 255);
-    options.fontHalfPoints = in.ConsumeIntegralInRange<int>(-2, 200);
+    const int codepage = in.ConsumeIntegral<int>();
     // A pattern to check the matcher with on every line.
     const std::string pattern = in.ConsumeBytesAsString(in.ConsumeIntegralInRange<std::size_t>(0, 16));
     const std::string input = in.ConsumeRemainingBytesAsString();
 
-    vek::ChatRtf rtf(options);
+    vek::ChatRtf rtf(codepage);
     rtf.Begin();
     std::vector<Shown> expected;
     std::vector<vek::ColorRun> runs;

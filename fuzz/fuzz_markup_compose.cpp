@@ -65,6 +65,13 @@ std::string WithoutMarkup(std::string_view s) {
 }
 
 // The colour a composed character shows in once its markup is read back.
+// The markup of a whole coloured text, one character at a time.
+std::string Composed(const std::vector<vek::ComposedChar>& chars) {
+    vek::MarkupComposer m;
+    for (const vek::ComposedChar& c : chars) m.Add(c.ch, c.color);
+    return m.Finish();
+}
+
 std::vector<vek::Color> ExpectedColors(const std::vector<vek::ComposedChar>& chars) {
     std::vector<vek::Color> out;
     vek::Color mark = vek::NormalColor;
@@ -84,7 +91,7 @@ bool SameText(const std::vector<vek::ComposedChar>& a, const std::vector<vek::Co
 }
 
 std::string Converted(const std::vector<vek::ComposedChar>& chars) {
-    const std::string markup = vek::ComposeMarkup(chars);
+    const std::string markup = Composed(chars);
 
     // The same text fed in runs of one colour, as the shell reads the box.
     vek::MarkupComposer m;

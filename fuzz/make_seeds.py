@@ -164,13 +164,12 @@ def follow_seeds():
 
 
 def display_seeds():
-    def seed(pattern, log, font=False, codepage=1252, half_points=20):
-        e = Enc().int(-(2**31), 2**31 - 1, codepage).bool(font).int(0, 255, 0).int(-2, 200, half_points)
-        return e.sized(16, pattern).text(log).bytes()
+    def seed(pattern, log, codepage=1252):
+        return Enc().int(-(2**31), 2**31 - 1, codepage).sized(16, pattern).text(log).bytes()
 
     return {
         "log": seed("{*}\":\" *", "\r".join(LINES)),
-        "font": seed("* pages you: *", LINES[2] + "\r" + LINES[3], font=True, codepage=932),
+        "codepage": seed("* pages you: *", LINES[2] + "\r" + LINES[3], codepage=932),
         "escapes": seed("*\\*", LEAD + "back\\slash\ttab \x80\xff caf\xe9 {\"q\"}\n\0end\r" + "x" * 21),
         "short": seed("", "\r".join(["", "a", "x" * 20, "x" * 21, "x" * 22])),
     }

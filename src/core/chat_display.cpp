@@ -122,14 +122,8 @@ void ChatRtf::Begin() {
     out_.clear();
     hasColor_ = afterCr_ = hasText_ = false;
     char num[96];
-    std::snprintf(num, sizeof num, "{\\rtf1\\ansi\\ansicpg%d", options_.codepage);
+    std::snprintf(num, sizeof num, "{\\rtf1\\ansi\\ansicpg%d", codepage_);
     out_ += num;
-    if (!options_.fontName.empty()) {
-        std::snprintf(num, sizeof num, "\\deff0{\\fonttbl{\\f0\\fnil\\fcharset%d ", options_.fontCharset);
-        out_ += num;
-        out_ += options_.fontName;
-        out_ += ";}}";
-    }
     out_ += "{\\colortbl;";
     for (Color c : kTableColors) {
         std::snprintf(num, sizeof num, "\\red%u\\green%u\\blue%u;", c & 0xffu, (c >> 8) & 0xffu,
@@ -137,13 +131,6 @@ void ChatRtf::Begin() {
         out_ += num;
     }
     out_ += '}';
-    // A blank after a group's closing brace would be text; only a control
-    // word takes one as its delimiter.
-    if (!options_.fontName.empty()) out_ += "\\f0 ";
-    if (options_.fontHalfPoints > 0) {
-        std::snprintf(num, sizeof num, "\\fs%d ", options_.fontHalfPoints);
-        out_ += num;
-    }
 }
 
 void ChatRtf::SwitchColor(Color c) {

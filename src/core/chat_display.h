@@ -68,21 +68,15 @@ struct ColorRun {
 // at the end. Returns the line colour. The runs view the shown text.
 Color RenderShown(const ShownText& shown, std::vector<ColorRun>& out);
 
-struct RtfOptions {
-    int codepage = 1252;  // the system's ANSI code page, for \ansicpg
-    // Left empty / 0, the RTF names no font and no size, so the inserted
-    // text keeps the control's own.
-    std::string_view fontName;
-    int fontCharset = 1;     // \fcharset when a font is named
-    int fontHalfPoints = 0;  // \fs when above 0
-};
-
 // Builds one RTF text for a batch of lines, to be inserted at the end of the
 // display in one go. Reuse one builder: after warm-up it allocates nothing.
+// The RTF names no font and no size, so the inserted text keeps the
+// control's own.
 //   b.Begin(); for (line : lines) b.AddLogLine(line); if (b.HasText()) insert(b.Finish());
 class ChatRtf {
 public:
-    explicit ChatRtf(RtfOptions options = {}) : options_(options) {}
+    // codepage: the system's ANSI code page, which the text's bytes are in.
+    explicit ChatRtf(int codepage = 1252) : codepage_(codepage) {}
 
     void Begin();                         // starts a new document
     void AddLogLine(std::string_view line);  // a line as the follower gives it
@@ -90,13 +84,13 @@ public:
     bool HasText() const { return hasText_; }  // something visible was added
     std::string_view Finish();            // closes the document; valid until Begin
 
-    void SetOptions(RtfOptions options) { options_ = options; }
+    void SetCodePage(int codepage) { codepage_ = codepage; }
 
 private:
     void Put(std::string_view text);
     void SwitchColor(Color c);
 
-    RtfOptions options_;
+    int codepage_;
     std::string out_;
     std::vector<ColorRun> runs_;
     Color current_ = 0;

@@ -4,31 +4,6 @@
 
 namespace vek {
 
-int CountLines(std::string_view text) {
-    int count = 1;
-    for (char c : text)
-        if (c == '\r') ++count;
-    return count;
-}
-
-std::string GetLine(std::string_view text, int n) {
-    if (n < 1) return {};
-    std::string current;
-    int counter = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        if (c != '\r') current += c;
-        if (c == '\r' || i + 1 == text.size()) {
-            if (++counter == n) {
-                std::erase(current, '\n');
-                return current;
-            }
-            current.clear();
-        }
-    }
-    return {};
-}
-
 namespace {
 
 inline bool Dropped(char c, bool dropNul) { return c == '\n' || (dropNul && c == '\0'); }
@@ -49,23 +24,6 @@ std::string_view CleanPiece(std::string_view piece, bool dropNul, std::string& s
     for (char c : mid)
         if (!Dropped(c, dropNul)) scratch += c;
     return std::string_view(scratch).substr(start);
-}
-
-bool LineCutter::Next(std::string_view& line) {
-    if (done_) return false;
-    std::string_view rest = text_.substr(pos_);
-    const char* cr = static_cast<const char*>(std::memchr(rest.data(), '\r', rest.size()));
-    std::string_view piece;
-    if (cr) {
-        piece = rest.substr(0, static_cast<std::size_t>(cr - rest.data()));
-        pos_ += piece.size() + 1;
-    } else {
-        piece = rest;  // the last line: what follows the last CR
-        done_ = true;
-    }
-    scratch_.clear();
-    line = CleanPiece(piece, dropNul_, scratch_);
-    return true;
 }
 
 }  // namespace vek

@@ -42,12 +42,6 @@ std::string MarkupComposer::Finish() {
     return done;
 }
 
-std::string ComposeMarkup(std::span<const ComposedChar> chars) {
-    MarkupComposer m;
-    for (const ComposedChar& c : chars) m.Add(c.ch, c.color);
-    return m.Finish();
-}
-
 std::vector<ComposedChar> ComposedOfMarkup(std::string_view markup) {
     std::vector<ComposedChar> out;
     out.reserve(markup.size());

@@ -55,13 +55,10 @@ struct ComposedChar {
     Color color;
 };
 
-// The markup of a whole coloured text, as MarkupComposer builds it.
-std::string ComposeMarkup(std::span<const ComposedChar> chars);
-
 // The coloured text the composer shows for a markup text (a message brought
 // back from the history): the markup read as if its characters were typed,
 // each colour key changing the colour of what follows and not shown. The
-// display shows the markup ComposeMarkup makes of it in the same colours.
+// display shows the markup a MarkupComposer makes of it in the same colours.
 std::vector<ComposedChar> ComposedOfMarkup(std::string_view markup);
 
 }  // namespace vek

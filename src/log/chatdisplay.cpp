@@ -11,9 +11,7 @@ using namespace win;
 
 void ChatDisplay::Attach(HWND box, int codepage) {
     box_ = box;
-    RtfOptions options;
-    options.codepage = codepage;
-    rtf_.SetOptions(options);
+    rtf_.SetCodePage(codepage);
 }
 
 void ChatDisplay::AppendData(std::string_view line) {

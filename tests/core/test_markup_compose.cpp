@@ -17,6 +17,13 @@ constexpr Color Red = Rgb(255, 0, 0);  // a colour no text of the program carrie
 
 // Coloured text from a string and one colour letter per character:
 // N normal, Q quote, B brace, I page in, O page out, X other, R foreign red.
+// The markup of a whole coloured text, one character at a time.
+std::string Composed(const std::vector<ComposedChar>& chars) {
+    MarkupComposer m;
+    for (const ComposedChar& c : chars) m.Add(c.ch, c.color);
+    return m.Finish();
+}
+
 std::vector<ComposedChar> Colored(std::string_view text, std::string_view letters) {
     std::vector<ComposedChar> out;
     for (size_t i = 0; i < text.size(); ++i) {
@@ -58,7 +65,7 @@ std::vector<Color> ColorsOf(const std::vector<ComposedChar>& chars) {
     return out;
 }
 
-TEST(ComposeMarkup, ConvertsColouredText) {
+TEST(MarkupComposer, ConvertsColouredText) {
     struct Case {
         const char* name;
         std::string text;
@@ -81,18 +88,18 @@ TEST(ComposeMarkup, ConvertsColouredText) {
         {"markup characters copied as they stand", "say \"hi\" {x}", "NNNNNNNNNNNN", "say \"hi\" {x}"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(ComposeMarkup(Colored(c.text, c.colors)), c.markup) << c.name;
+        EXPECT_EQ(Composed(Colored(c.text, c.colors)), c.markup) << c.name;
     }
 }
 
-TEST(ComposeMarkup, RunsAndSingleCharactersGiveTheSameMarkup) {
+TEST(MarkupComposer, RunsAndSingleCharactersGiveTheSameMarkup) {
     MarkupComposer runs;
     runs.Add("ab", BraceColor);
     runs.Add("", QuoteColor);  // an empty run changes nothing
     runs.Add("cd", QuoteColor);
     runs.Add("e", PageInColor);
     runs.Add("fg", NormalColor);
-    EXPECT_EQ(runs.Finish(), ComposeMarkup(Colored("abcdefg", "BBQQINN")));
+    EXPECT_EQ(runs.Finish(), Composed(Colored("abcdefg", "BBQQINN")));
     // Finishing starts afresh.
     runs.Add("x", QuoteColor);
     EXPECT_EQ(runs.Finish(), "\"x\"");
@@ -102,9 +109,9 @@ TEST(ComposeMarkup, RunsAndSingleCharactersGiveTheSameMarkup) {
 // Braced text followed directly by quoted text used to lose its "}" before
 // the quote; the display then read that quote as a return to the base colour
 // and showed the quoted text as plain.
-TEST(ComposeMarkup, BracedThenQuotedShowsAsComposed) {
+TEST(MarkupComposer, BracedThenQuotedShowsAsComposed) {
     const auto chars = Colored("abcdef", "BBQQNN");
-    EXPECT_EQ(DisplayColors(ComposeMarkup(chars)), ColorsOf(chars));
+    EXPECT_EQ(DisplayColors(Composed(chars)), ColorsOf(chars));
     // The form without the "}" shows cd in the wrong colour.
     EXPECT_NE(DisplayColors("{ab\"cd\"ef"), ColorsOf(chars));
 }
@@ -114,7 +121,7 @@ TEST(ComposeMarkup, BracedThenQuotedShowsAsComposed) {
 // markup characters of its own. Colours the markup cannot express (the page
 // and other colours) show in the colour around them and never disturb the
 // others; a foreign colour shows as normal text.
-TEST(ComposeMarkup, DisplayShowsTheComposedColours) {
+TEST(MarkupComposer, DisplayShowsTheComposedColours) {
     const std::string alphabet = "abcXYZ 019.,:;!?'-\r\n\t~";
     const Color markupColors[] = {NormalColor, QuoteColor, BraceColor};
     const Color anyColors[] = {NormalColor, QuoteColor,   BraceColor, PageInColor,
@@ -131,7 +138,7 @@ TEST(ComposeMarkup, DisplayShowsTheComposedColours) {
                 c = onlyMarkupColors ? markupColors[rng() % 3] : anyColors[rng() % 7];
             chars.push_back({alphabet[rng() % alphabet.size()], c});
         }
-        const std::string markup = ComposeMarkup(chars);
+        const std::string markup = Composed(chars);
         const std::vector<Color> shown = DisplayColors(markup);
         ASSERT_EQ(shown.size(), chars.size()) << markup;
         Color around = NormalColor;  // the colour the markup is in at that point
@@ -168,7 +175,7 @@ TEST(ComposedOfMarkup, ReadsMarkupAsTypedKeys) {
         EXPECT_EQ(text, c.text) << c.markup;
         EXPECT_EQ(ColorsOf(got), ColorsOf(want)) << c.markup;
         // Brought back and sent again, it shows as it did.
-        EXPECT_EQ(DisplayColors(ComposeMarkup(got)), DisplayColors(c.markup)) << c.markup;
+        EXPECT_EQ(DisplayColors(Composed(got)), DisplayColors(c.markup)) << c.markup;
     }
 }
 

@@ -137,7 +137,9 @@ TEST_F(ComposerTest, FastTypingLosesAndReordersNothing) {
     }
     EXPECT_EQ(Text(), wantText);
     EXPECT_EQ(Colors(box()), wantColors);
-    EXPECT_EQ(f->FormatVek(box()), vek::ComposeMarkup(want));
+    vek::MarkupComposer markup;
+    for (const vek::ComposedChar& c : want) markup.Add(c.ch, c.color);
+    EXPECT_EQ(f->FormatVek(box()), markup.Finish());
 }
 
 TEST_F(ComposerTest, HeldAndShiftedKeysAllLand) {
