@@ -63,7 +63,7 @@ void BM_FollowerPass(benchmark::State& state) {
             ++lines;
             benchmark::DoNotOptimize(line.data());
         }
-        void EndPass() override {}
+        void EndPass(const vek::PassFacts&) override {}
     } sink;
     vektest::FakeFiles files;
     files.Append("chat.log", ChatLog());

@@ -176,6 +176,7 @@ void frmChat::CreateControls() {
     ::SendMessageW(rtfMessage, EM_SETEVENTMASK, 0, ENM_SELCHANGE);
 
     display_.Attach(rtfChatText, static_cast<int>(::GetACP()));
+    lines_.Add(display_);
     composer_.Attach(rtfMessage);
     pageTo_.Attach(txtPageTo);
     edit_.Attach(hWnd());

@@ -125,7 +125,8 @@ private:
     // ---- Components
     vek::Win32LogFiles logFiles_;
     vek::ChatDisplay display_;
-    vek::LogFollower follower_{logFiles_, display_};
+    vek::LineTee lines_;  // where the follower's lines go: the display, and whoever else reads them
+    vek::LogFollower follower_{logFiles_, lines_};
     vek::LogWatch watch_;
     vek::Composer composer_;
     vek::PageToBox pageTo_;

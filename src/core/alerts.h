@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "core/chat_display.h"
+#include "core/log_follower.h"
 
 namespace vek {
 
@@ -83,13 +84,6 @@ struct AlertSettings {
 // Whether a shown line alerts: a page received (a line in PageInColor)
 // while flashOnPages is set, or a line with one of the alert words.
 bool LineAlerts(const ShownText& shown, const AlertSettings& settings);
-
-// What the shell knows of a follower pass, for telling news from old lines.
-struct PassFacts {
-    std::int64_t firstReadOffset = 0;  // where its first read began in the log
-    bool readWholeBlock = false;       // some read filled kMaxBlock: more was waiting
-    bool previousBehind = false;       // the pass before was catching up too
-};
 
 // Whether the lines of a pass are news that may alert. Lines read while
 // catching up more than a block are old, and so are lines read from a log's

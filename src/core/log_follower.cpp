@@ -24,6 +24,7 @@ void LogFollower::Start(std::string path) {
 
 bool LogFollower::Pass() {
     bool any = false, behind = false;
+    facts_ = PassFacts{-1, false, behind_};
     std::unique_ptr<LogFile> f = files_.Open(path_);
     const std::optional<LogProbe> probe = f ? f->Probe() : std::nullopt;
     if (renamed_.empty() && probe && probe->identity && state_.Identity && *probe->identity != *state_.Identity) {
@@ -41,7 +42,7 @@ bool LogFollower::Pass() {
         if (behind && behind_) behind = Block(*f, *probe, any) == Read::More;
     }
     f.reset();
-    if (any) sink_.EndPass();
+    if (any) sink_.EndPass(facts_);
     behind_ = behind;
     return behind;
 }
@@ -72,6 +73,11 @@ void LogFollower::Drain(bool& any) {
     StartFollowing(state_, std::nullopt);
 }
 
+void LogFollower::Note(std::int64_t offset, std::size_t bytes) {
+    if (facts_.firstReadOffset < 0) facts_.firstReadOffset = offset;
+    if (bytes >= kMaxBlock) facts_.readWholeBlock = true;
+}
+
 void LogFollower::Hand(std::span<const std::string_view> lines, bool& any) {
     for (std::size_t i = 0; i < lines.size(); ++i) sink_.TakeLine(lines[i], i == 0 && state_.FirstContinues);
     if (!lines.empty()) any = true;
@@ -85,10 +91,11 @@ LogFollower::Read LogFollower::Block(LogFile& f, const LogProbe& probe, bool& an
     const std::optional<std::size_t> got = f.ReadAt(r.offset, buffer_);
     if (!got || *got == 0) return Read::Failed;  // LogSize stays; the next pass tries again
     const std::size_t n = std::min<std::size_t>(*got, r.count);
+    Note(r.offset, n);
     Hand(TakeBlock(state_, std::string_view(buffer_.data(), n)), any);
-    // A full read that took something may have more behind it; a partial
-    // line waits for the next pass.
-    return n == r.count && state_.LogSize != before ? Read::More : Read::Done;
+    // A whole block that took something may have more behind it; a read of
+    // all there was, or a partial line, waits for the next pass.
+    return n == kMaxBlock && state_.LogSize != before ? Read::More : Read::Done;
 }
 
 bool LogFollower::Rest(LogFile& f, const LogProbe& probe, bool& any) {
@@ -98,6 +105,7 @@ bool LogFollower::Rest(LogFile& f, const LogProbe& probe, bool& any) {
     // All of it or nothing: a short read would make a line of a part.
     const std::optional<std::size_t> got = f.ReadAt(r.offset, buffer_);
     if (!got || *got != r.count) return false;
+    Note(r.offset, r.count);
     Hand(TakeRest(state_, std::string_view(buffer_.data(), r.count)), any);
     return true;
 }

@@ -13,6 +13,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/follower.h"
 
@@ -44,6 +45,13 @@ public:
     virtual std::string FindRenamed(const std::string& path, const FileIdentity& id) = 0;
 };
 
+// What a pass was, for telling news from old lines.
+struct PassFacts {
+    std::int64_t firstReadOffset = 0;  // where its first read began in its file
+    bool readWholeBlock = false;       // a read filled a whole block: more was waiting
+    bool previousBehind = false;       // the pass before was catching up too
+};
+
 // Where the lines of a pass go.
 class LineSink {
 public:
@@ -53,7 +61,22 @@ public:
     // The view is valid during the call only.
     virtual void TakeLine(std::string_view line, bool continues) = 0;
     // The pass has given all its lines (called only after a pass that gave any).
-    virtual void EndPass() = 0;
+    virtual void EndPass(const PassFacts& facts) = 0;
+};
+
+// Hands every line to each of several sinks, in the order they were added.
+class LineTee final : public LineSink {
+public:
+    void Add(LineSink& sink) { sinks_.push_back(&sink); }
+    void TakeLine(std::string_view line, bool continues) override {
+        for (LineSink* s : sinks_) s->TakeLine(line, continues);
+    }
+    void EndPass(const PassFacts& facts) override {
+        for (LineSink* s : sinks_) s->EndPass(facts);
+    }
+
+private:
+    std::vector<LineSink*> sinks_;
 };
 
 // Follows one log file: owns the follow state, the block buffer, the file a
@@ -97,6 +120,8 @@ private:
     // A pass over the file the log was renamed to.
     void Drain(bool& any);
     void Hand(std::span<const std::string_view> lines, bool& any);
+    // Notes a read that took `bytes` at `offset` in this pass's facts.
+    void Note(std::int64_t offset, std::size_t bytes);
 
     LogFiles& files_;
     LineSink& sink_;
@@ -106,6 +131,7 @@ private:
     std::string renamed_;  // where the followed log was renamed to, until read to its end
     int renamedMisses_ = 0;  // passes in a row that could not open it
     bool behind_ = false;    // more was waiting after the last pass
+    PassFacts facts_;        // of the pass under way
 };
 
 }  // namespace vek

@@ -31,7 +31,7 @@ void ChatDisplay::TakeLine(std::string_view line, bool continues) {
     else rtf_.AddLogLine(line);
 }
 
-void ChatDisplay::EndPass() {
+void ChatDisplay::EndPass(const PassFacts&) {
     if (open_ && rtf_.HasText()) Write();
     open_ = false;
 }

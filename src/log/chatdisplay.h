@@ -21,7 +21,7 @@ public:
     void AppendData(std::string_view line);
 
     void TakeLine(std::string_view line, bool continues) override;
-    void EndPass() override;
+    void EndPass(const PassFacts& facts) override;
 
 private:
     // Puts what rtf_ holds at the end of the display in one insertion.

@@ -149,10 +149,10 @@ struct RecordingSink final : vek::LineSink {
         friend bool operator==(const Line&, const Line&) = default;
     };
     std::vector<Line> lines;
-    int passes = 0;  // passes that gave lines
+    std::vector<vek::PassFacts> passes;  // of each pass that gave lines
 
     void TakeLine(std::string_view line, bool continues) override { lines.push_back({std::string(line), continues}); }
-    void EndPass() override { ++passes; }
+    void EndPass(const vek::PassFacts& facts) override { passes.push_back(facts); }
 
     // The texts handed on since the last call.
     std::vector<std::string> Take() {

@@ -252,6 +252,38 @@ TEST(Follower, ARotatedLogIsReadToItsEndBeforeTheNewOne) {
     }
 }
 
+// What each pass tells of its lines: where its first read began, whether a
+// read filled a whole block, and whether the pass before was behind, so that
+// lines read while catching up, or from a log's first byte, can be told from
+// news.
+TEST(Follower, EachPassSaysWhereItReadAndWhetherItWasCatchingUp) {
+    Follower f;
+    f.files.Append(kLog, "before\r\n");
+    f.follower.Start(kLog);
+    f.files.Append(kLog, "news\r\n");
+    f.Pass();
+    f.files.Append(kLog, std::string(3 * kMaxBlock, 'x') + "\r\n");
+    f.PassUntilQuiet();
+    f.files.Truncate(kLog, 0);
+    f.files.Append(kLog, "after truncation\r\n");
+    f.Pass();
+    // news; a block of the burst; two more; its end; the truncated log
+    ASSERT_EQ(f.sink.passes.size(), 5u);
+    const struct {
+        std::int64_t offset;
+        bool whole, previousBehind;
+    } want[] = {{8, false, false},
+                {14, true, false},
+                {14 + kMaxBlock, true, true},
+                {14 + 3 * static_cast<std::int64_t>(kMaxBlock), false, true},
+                {0, false, false}};
+    for (std::size_t i = 0; i < std::size(want); ++i) {
+        EXPECT_EQ(f.sink.passes[i].firstReadOffset, want[i].offset) << i;
+        EXPECT_EQ(f.sink.passes[i].readWholeBlock, want[i].whole) << i;
+        EXPECT_EQ(f.sink.passes[i].previousBehind, want[i].previousBehind) << i;
+    }
+}
+
 // A system that cannot tell identities must not make every pass look like a
 // replacement.
 TEST(Follower, UnknownIdentityIsNoReplacement) {
