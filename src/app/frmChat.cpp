@@ -169,8 +169,10 @@ void frmChat::CreateControls() {
     }
 
     // The display never stops taking text, keeps no undo history, and tells
-    // nobody of its changes; the composer reports selection changes.
+    // nobody of its changes; the composer reports selection changes. The
+    // page-target box takes a name of any length.
     ::SendMessageW(rtfChatText, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
+    ::SendMessageW(txtPageTo, EM_SETLIMITTEXT, 0, 0);
     ::SendMessageW(rtfChatText, EM_SETUNDOLIMIT, 0, 0);
     ::SendMessageW(rtfMessage, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
     ::SendMessageW(rtfMessage, EM_SETEVENTMASK, 0, ENM_SELCHANGE);
@@ -360,6 +362,16 @@ std::optional<LRESULT> frmChat::OnFormMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_SIZE:
             if (wp != SIZE_MINIMIZED) Form_Resize();
             return 0;
+        case WM_SETFOCUS:  // activated: the frame got the focus
+            Form_GotFocus();
+            return 0;
+        case WM_QUERYENDSESSION:
+            // The session may end without another word: save now.
+            SaveSettings();
+            return TRUE;
+        case WM_ENDSESSION:
+            if (wp) SaveSettings();
+            return 0;
         case WM_CLOSE:
             Form_Unload();
             return 0;
@@ -370,7 +382,9 @@ std::optional<LRESULT> frmChat::OnFormMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_COMMAND: {
             const HWND from = reinterpret_cast<HWND>(lp);
             if (from && from == cmdMessageType) {
-                if (HIWORD(wp) == BN_CLICKED) cmdMessageType_Click();
+                // A second click soon after the first is a double click to
+                // the button: each counts.
+                if (HIWORD(wp) == BN_CLICKED || HIWORD(wp) == BN_DOUBLECLICKED) cmdMessageType_Click();
             } else if (from && from == txtPageTo) {
                 if (HIWORD(wp) == EN_CHANGE) txtPageTo_Change();
             } else if (!from) {
@@ -418,6 +432,7 @@ std::optional<LRESULT> frmChat::OnFormMessage(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 std::optional<LRESULT> frmChat::OnControlMessage(HWND ctl, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_SETFOCUS) focusBack_ = ctl;  // where the focus goes back to when the window does
     // Key-press handlers see the character's ANSI code and may consume it.
     auto keyPress = [&](void (frmChat::*handler)(int&)) -> std::optional<LRESULT> {
         const int code = AnsiCode(wp);
@@ -440,6 +455,14 @@ std::optional<LRESULT> frmChat::OnControlMessage(HWND ctl, UINT msg, WPARAM wp, 
         if (msg == WM_CHAR) return keyPress(&frmChat::txtPageTo_KeyPress);
     } else if (ctl == cmdMessageType) {
         switch (msg) {
+            case WM_KEYDOWN:
+                // Enter, like Space, activates the button (outside a dialog a
+                // button does not take Enter by itself).
+                if (wp == VK_RETURN) {
+                    cmdMessageType_Click();
+                    return 0;
+                }
+                break;
             case WM_SETFOCUS: {
                 const LRESULT r = ::DefSubclassProc(ctl, msg, wp, lp);
                 cmdMessageType_GotFocus();

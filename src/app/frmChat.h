@@ -61,6 +61,7 @@ private:
     void Form_Load();
     void Form_Resize();
     void Form_Unload();
+    void Form_GotFocus();    // the window itself got the focus: pass it on
     void Form_KeyDown(int& KeyCode, int Shift);
     void mnuFileChangeLog_Click();
     void mnuFileExit_Click();
@@ -109,6 +110,7 @@ private:
     bool IsEditMenuEnabled() const;
     bool IsAutostartChecked() const;
     void SetChangeLogCaption();
+    void SaveSettings();  // what unload and the end of the session keep
     void SetFollowTimer(UINT ms);
     void StopFollowTimer();
     void EnableFollowingControls(bool on);
@@ -139,6 +141,7 @@ private:
     UINT followTimerMs_ = 0;  // the follower's timer interval; 0 while it is off
     bool Logging = false;
     bool FocusRedirected = false;  // the button passed the focus on once
+    HWND focusBack_ = nullptr;     // the control that had the focus last
     int MessageLeft = 360;         // composer's left edge, twips
 
     HINSTANCE instance_ = nullptr;

@@ -22,6 +22,8 @@ namespace {
 // input is queued, so typing goes first.
 constexpr UINT kFollowIntervalMs = 50;
 constexpr UINT kCatchUpIntervalMs = USER_TIMER_MINIMUM;
+// How long Stop may go on reading what the log got before it.
+constexpr ULONGLONG kLastPassesMs = 1000;
 
 }  // namespace
 
@@ -52,14 +54,27 @@ void frmChat::Form_Load() {
     if (mdlChat::AutostartLog) StartLog();
 }
 
-void frmChat::Form_Unload() {
+void frmChat::SaveSettings() {
     if (!mdlChat::SaveSetting("Log", mdlChat::LogFile) ||
         !mdlChat::SaveSetting("Autostart Log", vek::StoredBool(IsAutostartChecked())))
         ReportFailure(L"VekChat: the settings could not be saved");
+}
+
+void frmChat::Form_Unload() {
+    SaveSettings();
     // The program ends here: following stops without another pass.
     Logging = false;
     StopFollowTimer();
     window_.reset();
+}
+
+void frmChat::Form_GotFocus() {
+    // Back from another window (Alt+Tab, the taskbar, a click on the title
+    // bar, a restore): typing goes where it went before, at first into the
+    // composer, not into the frame where it would be lost.
+    HWND to = focusBack_ ? focusBack_ : rtfMessage;
+    if (!::IsWindowVisible(to) || !::IsWindowEnabled(to)) to = rtfMessage;
+    if (::IsWindowVisible(to) && ::IsWindowEnabled(to)) ::SetFocus(to);
 }
 
 void frmChat::Form_KeyDown(int& KeyCode, int Shift) {
@@ -82,6 +97,13 @@ void frmChat::StartLog() {
 }
 
 void frmChat::StopLog() {
+    // Every complete line written before the Stop is shown: the passes it
+    // would have had come now (within a bound, for a burst still arriving).
+    if (Logging) {
+        const ULONGLONG until = ::GetTickCount64() + kLastPassesMs;
+        while (follower_.Pass() && ::GetTickCount64() < until) {
+        }
+    }
     Logging = false;
     StopFollowTimer();
     watch_.Stop();

@@ -1,5 +1,6 @@
 #include "app/mdlChat.h"
 
+#include <optional>
 #include <utility>
 
 #include "app/frmChat.h"
@@ -42,13 +43,26 @@ bool SaveSetting(const char* key, const std::string& value) {
 }
 
 namespace {
+
 bool ReadBool(const char* key, bool def) {
     return vek::ParseStoredBool(GetSetting(key, vek::StoredBool(def))).value_or(def);
 }
+
+// The stored "Run Before": nullopt when absent; a value of another type than
+// a string counts as text that is not understood.
+std::optional<std::string> StoredRunBefore() {
+    DWORD type = 0, bytes = 0;
+    if (::RegGetValueA(HKEY_CURRENT_USER, SettingsKey, "Run Before", RRF_RT_ANY | RRF_NOEXPAND, &type, nullptr,
+                       &bytes) != ERROR_SUCCESS)
+        return std::nullopt;
+    if (type != REG_SZ) return std::string(bytes > 0 ? "\x01" : "");
+    return GetSetting("Run Before", "");
+}
+
 }  // namespace
 
 void LoadSettings() {
-    if (!ReadBool("Run Before", false)) {
+    if (!vek::HasRunBefore(StoredRunBefore())) {
         if (!SaveSetting("Run Before", "True") || !SaveSetting("Log", "?") || !SaveSetting("Autostart Log", "False"))
             vek::win::ReportFailure(L"VekChat: the first run's settings could not be saved");
     }

@@ -51,6 +51,11 @@ std::optional<bool> ParseStoredBool(std::string_view text) {
     return digits.find_first_not_of('0') != std::string_view::npos;
 }
 
+bool HasRunBefore(const std::optional<std::string>& stored) {
+    if (!stored || Trim(*stored).empty()) return false;
+    return ParseStoredBool(*stored).value_or(true);
+}
+
 std::string ChangeLogCaption(std::string_view logFile) {
     std::string s = "&Change Log - (";
     if (logFile == "?") {

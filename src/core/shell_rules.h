@@ -24,6 +24,14 @@ std::string WindowCaption(Version v);
 std::optional<bool> ParseStoredBool(std::string_view text);
 inline const char* StoredBool(bool b) { return b ? "True" : "False"; }
 
+// Whether the program has run for this user before, from the stored "Run
+// Before": nullopt when the value is absent. Absent, empty or "False" (in any
+// form ParseStoredBool understands) is a first run; a value that is there but
+// not understood (damaged, or of another type: pass it as any non-empty
+// text) counts as having run, so that it never sends the player's other
+// settings back to their first-run defaults.
+bool HasRunBefore(const std::optional<std::string>& stored);
+
 // "&Change Log - (<path or none>)". An "&" in the path is doubled so that the
 // menu shows it instead of taking it as an access key.
 std::string ChangeLogCaption(std::string_view logFile);

@@ -157,7 +157,9 @@ public:
     RedrawFreeze& operator=(const RedrawFreeze&) = delete;
     ~RedrawFreeze() {
         ::SendMessageW(w_, WM_SETREDRAW, TRUE, 0);
-        ::InvalidateRect(w_, nullptr, TRUE);
+        // The frame too: a scroll bar lives there, and would otherwise stay
+        // unpainted until the mouse passes over it.
+        ::RedrawWindow(w_, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
     }
 
 private:

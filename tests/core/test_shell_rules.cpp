@@ -36,6 +36,16 @@ TEST(StoredBool, WordsAndNumbersAreUnderstoodAndTheRestIsNot) {
     EXPECT_STREQ(StoredBool(false), "False");
 }
 
+// A damaged "Run Before" must never send the player's settings back to the
+// first-run defaults; only an absent, empty or false one means a first run.
+TEST(StoredBool, RunBeforeIsAFirstRunOnlyWhenAbsentEmptyOrFalse) {
+    const struct { std::optional<std::string> stored; bool hasRun; } cases[] = {
+        {std::nullopt, false}, {"", false}, {"  ", false}, {"False", false}, {"0", false}, {"no", false},
+        {"True", true}, {"1", true}, {"maybe", true}, {std::string(100000, 'x'), true}, {"\x01\xff", true},
+    };
+    for (const auto& c : cases) EXPECT_EQ(HasRunBefore(c.stored), c.hasRun) << c.stored.value_or("<absent>").substr(0, 20);
+}
+
 TEST(ChangeLogCaption, NoneForTheMarkerAndAmpersandsDoubled) {
     EXPECT_EQ(ChangeLogCaption("?"), "&Change Log - (none)");
     EXPECT_EQ(ChangeLogCaption("C:\\logs\\chat.txt"), "&Change Log - (C:\\logs\\chat.txt)");
