@@ -1,25 +1,23 @@
 // The real follower (LogFollower) over in-memory files, under a sequence of
 // file events decoded from the input: writes of any bytes in any pieces (CR,
-// LF and NUL included, runs longer than a block), a shrink, a truncation, a
-// rotation by rename (the renamed file found in the log's folder, or moved
-// out of sight), a deleted log, and passes whose open, probe or read fails or
-// whose read comes back short. A model says which file each pass must read
+// LF and NUL included, runs longer than a block), a shrink or a truncation
+// (written on at once or not), a rotation by rename (the renamed file found
+// in the log's folder, or moved out of sight), a deleted log, and passes
+// whose look, open, probe or read fails or whose read comes back short. A model says which file each pass must read
 // and from where; the target aborts when
 //   - a pass hands on anything but the lines of the bytes it consumed: cut
 //     at CR, without LF and NUL, a piece of a long line cut at a block's end
 //     counting as a line (so every byte is handed on once, in order);
 //   - a pass starts anywhere but where the handed-on bytes of its file end,
-//     or at byte 0 after a truncation or replacement;
+//     or at byte 0 after a truncation, a replacement, or a cut written on
+//     past the read position (the bytes before it are not the ones handed on);
 //   - a log renamed away is not read to its last byte, its unfinished last
 //     line as a line, before the new log, which is then read from byte 0;
 //   - a read asks for more than a block, or outside what the probe reported,
 //     whatever length a probe reports;
 //   - after the events, passes without faults leave a complete line unread.
 // Bytes may go unread only when a truncation, a shrink, a rotation out of
-// sight or a deletion took them away before a pass read them. The follower
-// only ever sees length and identity, so a log cut and then grown back past
-// the read position between two looks would look like growth: the generator
-// lets a pass look at the file after each shrink.
+// sight or a deletion took them away before a pass read them.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -67,12 +65,12 @@ std::string Expected(std::string_view region) {
     return out;
 }
 
-enum class Fault { None, Open, Probe, Read, Short };
+enum class Fault { None, Look, Open, Probe, Read, Short };
 
 struct Harness {
     explicit Harness(FuzzedDataProvider& provider) : in(provider) {
         files.onRead = [](std::int64_t offset, std::size_t asked, std::int64_t reported) {
-            Check(offset >= 0 && asked > 0 && asked <= vek::kMaxBlock);
+            Check(offset >= 0 && asked > 0 && asked <= vek::kMaxBlock + vek::kFingerprint);
             Check(offset + static_cast<std::int64_t>(asked) <= reported);
         };
     }
@@ -87,6 +85,7 @@ struct Harness {
     std::int64_t handed = 0;              // bytes of the followed file handed on
     bool knows = false;                   // the follower has seen the identity of the file at the path
     bool fromStart = false;               // the file at the path is read from byte 0 next
+    std::string tail;                     // the last bytes handed on (the follower's fingerprint)
     std::optional<std::string> draining;  // the renamed-away log, read first
     bool drainNoticed = false;
     int rotations = 0;
@@ -117,6 +116,7 @@ struct Harness {
     bool Pass(Fault fault) {
         if (draining) fault = Fault::None;
         switch (fault) {
+            case Fault::Look: files.failLooks = 1; break;
             case Fault::Open: files.failOpens = 1; break;
             case Fault::Probe: files.failProbes = 1; break;
             case Fault::Read: files.failReads = 1; break;
@@ -130,7 +130,12 @@ struct Harness {
         const bool more = follower.Pass();
         const std::string got = Handed();
         const std::int64_t after = follower.LogSize();
-        files.failOpens = files.failProbes = files.failReads = 0;
+        // A fault counts only where the pass came to what it hits: a quiet
+        // log, say, is only looked at.
+        const bool lookFailed = fault == Fault::Look && files.failLooks == 0;
+        const bool openFailed = fault == Fault::Open && files.failOpens == 0;
+        const bool probeFailed = fault == Fault::Probe && files.failProbes == 0;
+        files.failLooks = files.failOpens = files.failProbes = files.failReads = 0;
         files.shortRead.reset();
 
         if (draining && !drainNoticed && !atPath) {
@@ -141,51 +146,84 @@ struct Harness {
         if (draining) {
             drainNoticed = true;
             Check(more);
-            const std::int64_t left = static_cast<std::int64_t>(oldBytes.size()) - handed;
-            if (left >= vek::kMaxBlock) {
-                Check(after > handed);
-                Check(got == Expected(std::string_view(oldBytes).substr(handed, after - handed)));
-                handed = after;
+            const std::string_view old = oldBytes;
+            const std::int64_t size = static_cast<std::int64_t>(old.size());
+            if (size > handed && old.substr(static_cast<std::size_t>(handed) - tail.size(), tail.size()) != tail) {
+                // Cut and written on while renamed: read again from its start,
+                // a whole block at once; its last bytes are planned anew.
+                if (size - handed >= vek::kMaxBlock) {
+                    Check(after > 0);
+                    Check(got == Expected(old.substr(0, static_cast<std::size_t>(after))));
+                    Remember(old, after);
+                } else {
+                    Check(got.empty() && after == 0);
+                    Remember(old, 0);
+                }
+                return true;
+            }
+            const std::int64_t from = size < handed ? 0 : handed;  // cut shorter: from its start
+            if (size - from >= vek::kMaxBlock) {
+                Check(after > from);
+                Check(got == Expected(old.substr(static_cast<std::size_t>(from), static_cast<std::size_t>(after - from))));
+                Remember(old, after);
                 return true;
             }
             Check(after == 0);
-            Check(got == Expected(std::string_view(oldBytes).substr(handed)));
+            Check(got == Expected(old.substr(static_cast<std::size_t>(from))));
             draining.reset();
             fromStart = true;
             knows = false;
-            handed = 0;
+            Remember(old, 0);
             return true;
         }
-        const bool sawFile = atPath && fault != Fault::Open && fault != Fault::Probe;
+        const bool sawFile = atPath && !lookFailed && !openFailed && !probeFailed;
         if (!sawFile) {
             Check(got.empty() && after == handed);
             return false;
         }
-        const std::int64_t from = fromStart ? 0 : handed;
+        // From byte 0 after a replacement or a truncation, and when the bytes
+        // before the read position are not the ones handed on (cut and
+        // written again): that shows only to a read, which may fail.
+        const std::int64_t length = static_cast<std::int64_t>(pathBytes.size());
+        bool restart = fromStart || length < handed;
+        if (!restart && length > handed &&
+            std::string_view(pathBytes).substr(static_cast<std::size_t>(handed) - tail.size(), tail.size()) != tail) {
+            if (got.empty() && after == handed) return false;  // a failed read saw nothing of it
+            restart = true;
+        }
+        const std::int64_t from = restart ? 0 : handed;
         fromStart = false;
         knows = true;
-        Check(after >= from && after <= static_cast<std::int64_t>(pathBytes.size()));
+        Check(after >= from && after <= length);
         Check(got == Expected(std::string_view(pathBytes).substr(from, after - from)));
-        handed = after;
+        // The fingerprint changes with what is handed on (or a restart) only.
+        if (restart || after != handed) Remember(pathBytes, after);
         return after != from || more;
     }
 
+    // The follower has handed on `bytes` up to `upTo`.
+    void Remember(std::string_view bytes, std::int64_t upTo) {
+        handed = upTo;
+        const std::size_t kept = std::min<std::size_t>(vek::kFingerprint, static_cast<std::size_t>(upTo));
+        tail.assign(bytes.substr(static_cast<std::size_t>(upTo) - kept, kept));
+    }
+
     Fault SomeFault() {
-        switch (in.ConsumeIntegralInRange<int>(0, 4)) {
-            case 0: return Fault::Open;
-            case 1: return Fault::Probe;
-            case 2: return Fault::Read;
-            case 3: return Fault::Short;
+        switch (in.ConsumeIntegralInRange<int>(0, 5)) {
+            case 0: return Fault::Look;
+            case 1: return Fault::Open;
+            case 2: return Fault::Probe;
+            case 3: return Fault::Read;
+            case 4: return Fault::Short;
             default: return Fault::None;
         }
     }
 
-    void Shrink(std::size_t to) {
-        vektest::FakeFiles::File* f = files.Find(kLog);
-        if (!f || to > f->bytes.size()) return;
+    // Cuts the log, and maybe writes it on at once, before any pass looks.
+    void Shrink(std::size_t to, std::string_view regrow) {
+        if (!files.Find(kLog) || to > files.Find(kLog)->bytes.size()) return;
         files.Truncate(kLog, to);
-        if (!draining && static_cast<std::int64_t>(to) < handed) fromStart = true;  // shown again from its start
-        Pass(Fault::None);  // a look at the file before it grows back
+        if (!regrow.empty()) Append(regrow);
     }
 
     // Another file takes the path: the old one renamed within the folder,
@@ -222,7 +260,7 @@ void CheckAnyProbe(const std::uint8_t* data, std::size_t size) {
     vektest::RecordingSink sink;
     std::int64_t reported = start;
     files.onRead = [&](std::int64_t offset, std::size_t asked, std::int64_t) {
-        Check(offset >= 0 && asked > 0 && asked <= vek::kMaxBlock);
+        Check(offset >= 0 && asked > 0 && asked <= vek::kMaxBlock + vek::kFingerprint);
         Check(offset + static_cast<std::int64_t>(asked) <= reported);
     };
     files.Append(kLog, std::string(100, 'x') + "\r\n");
@@ -247,7 +285,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Start on a log that already exists (followed from its end) or on none yet.
     if (in.ConsumeBool()) {
         h.Append(in.ConsumeBytesAsString(in.ConsumeIntegralInRange<std::size_t>(0, 300)));
-        h.handed = static_cast<std::int64_t>(h.files.Find(kLog)->bytes.size());
+        const std::string& bytes = h.files.Find(kLog)->bytes;
+        h.handed = static_cast<std::int64_t>(bytes.size());
+        h.tail = bytes.substr(bytes.size() - std::min<std::size_t>(bytes.size(), vek::kFingerprint));
         h.knows = true;
     }
     h.fromStart = false;
@@ -273,10 +313,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
             case 3: h.Pass(Fault::None); break;
             case 4: h.Pass(h.SomeFault()); break;
-            case 5: h.Shrink(0); break;  // truncated
+            case 5:  // truncated, and maybe written again at once
+                h.Shrink(0, in.ConsumeBytesAsString(in.ConsumeIntegralInRange<std::size_t>(0, 200)));
+                break;
             case 6:
-                if (const auto* f = h.files.Find(kLog))
-                    h.Shrink(in.ConsumeIntegralInRange<std::size_t>(0, f->bytes.size()));
+                if (const auto* f = h.files.Find(kLog)) {
+                    const std::size_t to = in.ConsumeIntegralInRange<std::size_t>(0, f->bytes.size());
+                    h.Shrink(to, in.ConsumeBytesAsString(in.ConsumeIntegralInRange<std::size_t>(0, 200)));
+                }
                 break;
             case 7: h.Rotate(true); break;
             case 8: h.Rotate(false); break;

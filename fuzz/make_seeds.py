@@ -109,14 +109,14 @@ class Follow:
             self.e.int(0, 10, 4).int(0, 4, 2)
         return self
 
-    def truncate(self):
-        self.e.int(0, 10, 5)
-        self.size = 0
+    def truncate(self, regrow=""):
+        self.e.int(0, 10, 5).sized(200, regrow)
+        self.size = len(regrow)
         return self
 
-    def shrink(self, to):
-        self.e.int(0, 10, 6).int(0, self.size, to)
-        self.size = to
+    def shrink(self, to, regrow=""):
+        self.e.int(0, 10, 6).int(0, self.size, to).sized(200, regrow)
+        self.size = to + len(regrow)
         return self
 
     def rotate(self, data, found=True):  # found: the renamed file is read to its end
@@ -152,6 +152,7 @@ def follow_seeds():
 
     shrink = Follow()
     shrink.line(LINES[0]).line(LINES[1]).passes().shrink(len(LINES[0]) + 2).line(LINES[4]).passes()
+    shrink.truncate(LINES[2] + "\r\n" + LINES[3] + "\r\n").passes()
     shrink.write("\0\0\0" + LINES[3] + "\r\0\n").passes()
 
     return {

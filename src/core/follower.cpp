@@ -7,27 +7,66 @@
 
 namespace vek {
 
+namespace {
+
+// Follows the file again from its first byte.
+void Restart(FollowState& s) {
+    s.LogSize = 0;
+    s.CutOff = false;  // a file read from its start begins a line
+    s.Tail.clear();
+}
+
+// The fingerprint after `consumed` more bytes were handed on.
+void Remember(FollowState& s, std::string_view consumed) {
+    if (consumed.size() >= kFingerprint) {
+        s.Tail.assign(consumed.substr(consumed.size() - kFingerprint));
+        return;
+    }
+    s.Tail.append(consumed);
+    if (s.Tail.size() > kFingerprint) s.Tail.erase(0, s.Tail.size() - kFingerprint);
+}
+
+}  // namespace
+
 void StartFollowing(FollowState& s, const std::optional<LogProbe>& probe) {
     s.LogSize = probe ? std::max<std::int64_t>(probe->length, 0) : 0;
     s.Identity = probe ? probe->identity : std::nullopt;
     s.CutOff = s.FirstContinues = false;
     s.Lines.clear();
+    s.Tail.clear();
+    s.Tail.reserve(2 * kFingerprint);
+}
+
+void SetFingerprint(FollowState& s, std::string_view lastBytes) {
+    if (lastBytes.size() > static_cast<std::uint64_t>(s.LogSize)) return;  // not the bytes before LogSize
+    s.Tail.clear();
+    Remember(s, lastBytes);
 }
 
 ReadRequest PlanRead(FollowState& s, const LogProbe& probe) {
     if (probe.identity) {
-        if (s.Identity && *s.Identity != *probe.identity) s.LogSize = 0;  // replaced
+        if (s.Identity && *s.Identity != *probe.identity) Restart(s);  // replaced
         s.Identity = probe.identity;
     }
-    if (probe.length < s.LogSize) s.LogSize = 0;  // truncated
-    if (s.LogSize == 0) s.CutOff = false;  // a file read from its start begins a line
+    if (probe.length < s.LogSize) Restart(s);  // truncated
     ReadRequest r;
-    r.offset = s.LogSize;
     // A length below zero is nothing a file has; read nothing rather than let
     // the count wrap round to gigabytes.
-    std::int64_t grown = std::max<std::int64_t>(probe.length - s.LogSize, 0);
-    r.count = static_cast<std::uint32_t>(std::min<std::int64_t>(grown, kMaxBlock));
+    const std::int64_t grown = std::max<std::int64_t>(probe.length - s.LogSize, 0);
+    if (grown == 0) {
+        r.offset = s.LogSize;
+        return r;
+    }
+    r.check = static_cast<std::uint32_t>(s.Tail.size());
+    r.offset = s.LogSize - r.check;
+    r.count = r.check + static_cast<std::uint32_t>(std::min<std::int64_t>(grown, kMaxBlock));
     return r;
+}
+
+bool CheckFingerprint(FollowState& s, std::string_view bytes, const ReadRequest& r) {
+    if (bytes.substr(0, r.check) == std::string_view(s.Tail).substr(0, r.check)) return true;
+    Restart(s);
+    return false;
 }
 
 namespace {
@@ -69,6 +108,7 @@ std::span<const std::string_view> TakeRest(FollowState& s, std::string_view byte
     const std::size_t lastCr = bytes.rfind('\r');
     const std::size_t tail = lastCr == std::string_view::npos ? 0 : lastCr + 1;
     const bool tailIsLine = bytes.find_first_not_of(std::string_view("\n\0", 2), tail) != std::string_view::npos;
+    Remember(s, bytes);
     if (!tailIsLine && lastCr == std::string_view::npos) {
         s.LogSize += static_cast<std::int64_t>(bytes.size());
         s.CutOff = false;
@@ -97,6 +137,7 @@ std::span<const std::string_view> TakeBlock(FollowState& s, std::string_view byt
     } else {
         return {};  // a partial line: read again when more has arrived
     }
+    Remember(s, bytes.substr(0, consumed));
     return Cut(s, complete, consumed, cutOff);
 }
 

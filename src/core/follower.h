@@ -1,13 +1,11 @@
-// Bookkeeping of the log follower, free of any file access: the shell opens
-// the log once per pass, tells the core what it found, reads what the core
-// asks for and hands the lines the core gives back to the display.
+// Bookkeeping of the log follower, free of any file access (LogFollower
+// does the reading):
 //
-//   start:   StartFollowing(Follow, probe or nullopt)
-//   a pass:  open (read-only, full sharing); probe = {identity, length}
-//            ReadRequest r = PlanRead(Follow, probe)
+//   start:   StartFollowing(s, probe or nullopt); SetFingerprint(s, the file's last bytes)
+//   a read:  ReadRequest r = PlanRead(s, probe)
 //            if r.count: read up to r.count bytes at r.offset into buf
-//                        lines = TakeBlock(Follow, bytes actually read)
-//            close; show lines (each followed by CR LF)
+//                        if !CheckFingerprint(s, buf, r): the log is another one; plan again
+//                        lines = TakeBlock(s, buf after its first r.check bytes)
 //   failure: an open or read that fails simply skips the call that needed it;
 //            LogSize stays and the next pass tries again.
 #pragma once
@@ -37,9 +35,16 @@ struct LogProbe {
 // held back for: a longer one is handed on in pieces of this size.
 constexpr std::uint32_t kMaxBlock = 65535;
 
+// The last bytes handed on are read again before the new ones, and must be
+// the same: a log cut and written again past LogSize between two looks would
+// otherwise pass for growth, and following would go on in the middle of a
+// line of the new content.
+constexpr std::uint32_t kFingerprint = 64;
+
 struct ReadRequest {
-    std::int64_t offset = 0;  // always LogSize
-    std::uint32_t count = 0;  // 0: nothing to read in this pass
+    std::int64_t offset = 0;  // LogSize less the fingerprint's bytes
+    std::uint32_t count = 0;  // the fingerprint, then at most kMaxBlock new bytes; 0: nothing to read
+    std::uint32_t check = 0;  // how many bytes at the start are the fingerprint
 };
 
 struct FollowState {
@@ -52,6 +57,9 @@ struct FollowState {
     bool FirstContinues = false;
     bool CutOff = false;  // the last line handed on was such a piece
 
+    // The file's last bytes before LogSize, at most kFingerprint of them.
+    std::string Tail;
+
     // Reused by TakeBlock so that a pass allocates nothing once warmed up.
     std::vector<std::string_view> Lines;
     std::string Scratch;
@@ -61,10 +69,20 @@ struct FollowState {
 // byte 0 when there is none yet, so a log that appears later shows whole.
 void StartFollowing(FollowState& s, const std::optional<LogProbe>& probe);
 
+// The last bytes of a log that following starts at the end of: what the
+// first read must find again.
+void SetFingerprint(FollowState& s, std::string_view lastBytes);
+
 // Decides this pass's read. A log now shorter than LogSize (truncated), or a
 // different file at the path (replaced by a rename), is followed again from
-// byte 0. Never asks for more than kMaxBlock bytes.
+// byte 0. Never asks for more than kMaxBlock new bytes.
 ReadRequest PlanRead(FollowState& s, const LogProbe& probe);
+
+// Whether bytes read as `r` asked (more than r.check of them: fewer are a
+// failed read) begin with the fingerprint. When they do not, the log was cut
+// and written again: it is followed again from byte 0 (plan the read anew)
+// and false is returned.
+bool CheckFingerprint(FollowState& s, std::string_view bytes, const ReadRequest& r);
 
 // Takes the bytes read at offset LogSize (at most what PlanRead asked for;
 // fewer when the file ended early) and returns the complete lines in them:

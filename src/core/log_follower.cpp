@@ -11,19 +11,52 @@ namespace {
 // gone: a moment's exclusive hold (a virus scanner, say) loses nothing.
 constexpr int kRenamedMisses = 50;
 
+// Quiet passes between two looks at the identity of a log whose length and
+// times have not changed (replaced by another of the same size and times):
+// about a second at the usual interval.
+constexpr int kQuietPassesPerIdentityCheck = 20;
+
 }  // namespace
 
 void LogFollower::Start(std::string path) {
     path_ = std::move(path);
     std::unique_ptr<LogFile> f = files_.Open(path_);
-    StartFollowing(state_, f ? f->Probe() : std::nullopt);
+    const std::optional<LogProbe> probe = f ? f->Probe() : std::nullopt;
+    StartFollowing(state_, probe);
+    if (probe && state_.LogSize > 0) {
+        // What the first read must find again before the new bytes.
+        const std::int64_t n = std::min<std::int64_t>(state_.LogSize, kFingerprint);
+        buffer_.resize(static_cast<std::size_t>(n));
+        if (f->ReadAt(state_.LogSize - n, buffer_) == static_cast<std::size_t>(n)) SetFingerprint(state_, buffer_);
+    }
     renamed_.clear();
     renamedMisses_ = 0;
     behind_ = false;
+    lastLook_.reset();
+    quietPasses_ = 0;
+}
+
+bool LogFollower::Changed(std::optional<LogLook>& look) {
+    look = files_.Look(path_);
+    if (!look) {
+        lastLook_.reset();
+        return false;  // nothing there to read
+    }
+    if (look != lastLook_) {
+        quietPasses_ = 0;
+        return true;
+    }
+    if (++quietPasses_ < kQuietPassesPerIdentityCheck) return false;
+    quietPasses_ = 0;
+    const std::optional<FileIdentity> id = files_.Identify(path_);
+    return id && state_.Identity && *id != *state_.Identity;
 }
 
 bool LogFollower::Pass() {
-    bool any = false, behind = false;
+    // A quiet log is only looked at, never opened.
+    std::optional<LogLook> look;
+    if (renamed_.empty() && !behind_ && !Changed(look)) return false;
+    bool any = false, behind = false, readPath = false;
     facts_ = PassFacts{-1, false, behind_};
     std::unique_ptr<LogFile> f = files_.Open(path_);
     const std::optional<LogProbe> probe = f ? f->Probe() : std::nullopt;
@@ -37,11 +70,17 @@ bool LogFollower::Pass() {
         Drain(any);
         behind = true;  // the file at the path comes next
     } else if (probe) {
-        behind = Block(*f, *probe, any) == Read::More;
+        Read read = Block(*f, *probe, any);
         // Catching up a burst: a second block goes into the same insertion.
-        if (behind && behind_) behind = Block(*f, *probe, any) == Read::More;
+        if (read == Read::More && behind_) read = Block(*f, *probe, any);
+        behind = read == Read::More;
+        readPath = read != Read::Failed && readTo_ >= probe->length;
     }
     f.reset();
+    // What was looked at is taken in only when the pass read the log at the
+    // path without a failure: otherwise the next pass tries again, changed or
+    // not.
+    if (readPath && look) lastLook_ = look;
     if (any) sink_.EndPass(facts_);
     behind_ = behind;
     return behind;
@@ -61,7 +100,9 @@ void LogFollower::Drain(bool& any) {
     }
     renamedMisses_ = 0;
     // Whole blocks first; the last bytes then go together, the unfinished
-    // last line with them, since no line break will ever come for it.
+    // last line with them, since no line break will ever come for it. (A
+    // renamed log found cut is read from its start.)
+    PlanRead(state_, *probe);
     const std::int64_t left = probe->length - state_.LogSize;
     if (left >= kMaxBlock) {
         Block(*old, *probe, any);
@@ -83,30 +124,43 @@ void LogFollower::Hand(std::span<const std::string_view> lines, bool& any) {
     if (!lines.empty()) any = true;
 }
 
+std::optional<std::string_view> LogFollower::ReadNew(LogFile& f, const LogProbe& probe, bool whole) {
+    // A log found cut and written again is read from its first byte at once;
+    // but not its last bytes: where they begin, and so what they are, is
+    // planned anew.
+    for (int attempt = 0; attempt < (whole ? 1 : 2); ++attempt) {
+        const ReadRequest r = PlanRead(state_, probe);
+        readTo_ = state_.LogSize;
+        if (r.count == 0) return std::string_view();
+        buffer_.resize(r.count);
+        const std::optional<std::size_t> got = f.ReadAt(r.offset, buffer_);
+        // All of it, for the last bytes of a renamed log: a short read would
+        // make a line of a part.
+        if (!got || *got <= r.check || (whole && *got != r.count)) return std::nullopt;
+        const std::string_view bytes(buffer_.data(), std::min<std::size_t>(*got, r.count));
+        if (!CheckFingerprint(state_, bytes, r)) continue;
+        readTo_ = r.offset + static_cast<std::int64_t>(bytes.size());
+        Note(r.offset + r.check, bytes.size() - r.check);
+        return bytes.substr(r.check);
+    }
+    return std::nullopt;
+}
+
 LogFollower::Read LogFollower::Block(LogFile& f, const LogProbe& probe, bool& any) {
-    const ReadRequest r = PlanRead(state_, probe);
-    if (r.count == 0) return Read::Done;
     const std::int64_t before = state_.LogSize;
-    buffer_.resize(r.count);
-    const std::optional<std::size_t> got = f.ReadAt(r.offset, buffer_);
-    if (!got || *got == 0) return Read::Failed;  // LogSize stays; the next pass tries again
-    const std::size_t n = std::min<std::size_t>(*got, r.count);
-    Note(r.offset, n);
-    Hand(TakeBlock(state_, std::string_view(buffer_.data(), n)), any);
+    const std::optional<std::string_view> bytes = ReadNew(f, probe, false);
+    if (!bytes) return Read::Failed;  // LogSize stays; the next pass tries again
+    if (bytes->empty()) return Read::Done;
+    Hand(TakeBlock(state_, *bytes), any);
     // A whole block that took something may have more behind it; a read of
     // all there was, or a partial line, waits for the next pass.
-    return n == kMaxBlock && state_.LogSize != before ? Read::More : Read::Done;
+    return bytes->size() == kMaxBlock && state_.LogSize != before ? Read::More : Read::Done;
 }
 
 bool LogFollower::Rest(LogFile& f, const LogProbe& probe, bool& any) {
-    const ReadRequest r = PlanRead(state_, probe);
-    if (r.count == 0) return true;
-    buffer_.resize(r.count);
-    // All of it or nothing: a short read would make a line of a part.
-    const std::optional<std::size_t> got = f.ReadAt(r.offset, buffer_);
-    if (!got || *got != r.count) return false;
-    Note(r.offset, r.count);
-    Hand(TakeRest(state_, std::string_view(buffer_.data(), r.count)), any);
+    const std::optional<std::string_view> bytes = ReadNew(f, probe, true);
+    if (!bytes) return false;
+    Hand(TakeRest(state_, *bytes), any);
     return true;
 }
 

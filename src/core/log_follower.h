@@ -31,10 +31,24 @@ public:
     virtual std::optional<std::size_t> ReadAt(std::int64_t offset, std::span<char> buffer) = 0;
 };
 
+// What a look at a file by its path tells, without opening it.
+struct LogLook {
+    std::int64_t length = 0;
+    std::uint64_t created = 0;  // times as the file system keeps them
+    std::uint64_t written = 0;
+    friend bool operator==(const LogLook&, const LogLook&) = default;
+};
+
 // The file system, as the follower sees it.
 class LogFiles {
 public:
     virtual ~LogFiles() = default;
+    // Length and times of the file at path, looked at without a handle that
+    // could stand in a writer's way; nullopt when there is no file there.
+    virtual std::optional<LogLook> Look(const std::string& path) = 0;
+    // The identity of the file at path, from a handle that reads attributes
+    // only (no writer's open fails for it); nullopt when it cannot be told.
+    virtual std::optional<FileIdentity> Identify(const std::string& path) = 0;
     // Opens the file at path for reading, letting its writer go on writing,
     // renaming or deleting it. Never creates a file. nullptr when it cannot be
     // opened (missing, no path chosen, a folder, access denied).
@@ -96,10 +110,13 @@ public:
     // One pass: hands on the complete lines the log got since the last pass
     // (at most a block; two while catching up, since every insertion into the
     // display has a cost of its own). A log renamed away is read to its end
-    // first, its unfinished last line included; a log truncated or replaced
-    // is followed again from its first byte. Failures (open, probe, read)
-    // skip what needed them; the next pass tries again. Returns true when more
-    // is waiting, so that the next pass should come soon.
+    // first, its unfinished last line included; a log truncated, replaced, or
+    // cut and written again is followed again from its first byte. While the
+    // log's length and times stay as they were, a pass only looks at it by
+    // path (and now and then makes sure of its identity), so a quiet log is
+    // never opened. Failures (look, open, probe, read) skip what needed them;
+    // the next pass tries again. Returns true when more is waiting, so that
+    // the next pass should come soon.
     bool Pass();
 
     const std::string& Path() const { return path_; }
@@ -107,11 +124,19 @@ public:
     std::int64_t LogSize() const { return state_.LogSize; }
 
 private:
+    // Whether the log may have changed since the last pass that got through;
+    // `look` is what was seen.
+    bool Changed(std::optional<LogLook>& look);
+
     enum class Read {
         More,    // a whole block was taken: more may be waiting
         Done,    // all there was, or a partial line that waits for its end
         Failed,  // the read failed; nothing was taken
     };
+    // Reads what is new at LogSize of the file `probe` describes (at most a
+    // block), the fingerprint checked: a view into buffer_, empty when there
+    // is nothing new, nullopt when the read failed. whole: all or nothing.
+    std::optional<std::string_view> ReadNew(LogFile& f, const LogProbe& probe, bool whole);
     // Reads one block at LogSize of the file `probe` describes.
     Read Block(LogFile& f, const LogProbe& probe, bool& any);
     // Reads the last bytes of a file that will not grow again, its
@@ -132,6 +157,9 @@ private:
     int renamedMisses_ = 0;  // passes in a row that could not open it
     bool behind_ = false;    // more was waiting after the last pass
     PassFacts facts_;        // of the pass under way
+    std::optional<LogLook> lastLook_;  // the log as the last pass that got through found it
+    int quietPasses_ = 0;              // passes since its identity was last made sure of
+    std::int64_t readTo_ = 0;          // where the last read ended
 };
 
 }  // namespace vek

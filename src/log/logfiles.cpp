@@ -28,6 +28,13 @@ std::wstring FilePath(std::wstring w) {
     return w;  // relative: left to the system
 }
 
+std::optional<FileIdentity> IdentityOfHandle(HANDLE f) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(f, &info)) return std::nullopt;
+    return FileIdentity{info.dwVolumeSerialNumber,
+                        (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
 class Win32LogFile final : public LogFile {
 public:
     explicit Win32LogFile(win::UniqueFile f) : f_(std::move(f)) {}
@@ -35,13 +42,7 @@ public:
     std::optional<LogProbe> Probe() override {
         LARGE_INTEGER size{};
         if (!::GetFileSizeEx(f_.get(), &size)) return std::nullopt;
-        LogProbe p;
-        p.length = size.QuadPart;
-        BY_HANDLE_FILE_INFORMATION info{};
-        if (::GetFileInformationByHandle(f_.get(), &info))
-            p.identity = FileIdentity{info.dwVolumeSerialNumber,
-                                      (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
-        return p;
+        return LogProbe{IdentityOfHandle(f_.get()), size.QuadPart};
     }
 
     std::optional<std::size_t> ReadAt(std::int64_t offset, std::span<char> buffer) override {
@@ -66,13 +67,32 @@ win::UniqueFile OpenShared(const std::wstring& path) {
 }
 
 std::optional<FileIdentity> IdentityOf(const std::wstring& path) {
-    win::UniqueFile f = OpenShared(path);
-    if (!f) return std::nullopt;
-    std::optional<LogProbe> p = Win32LogFile(std::move(f)).Probe();
-    return p ? p->identity : std::nullopt;
+    // Attributes only: no data access, so the open stands in no writer's way
+    // whatever sharing it asks for.
+    win::UniqueFile f(::CreateFileW(FilePath(path).c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    return f ? IdentityOfHandle(f.get()) : std::nullopt;
 }
 
+std::uint64_t Ticks(const FILETIME& t) { return (static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime; }
+
 }  // namespace
+
+std::optional<LogLook> Win32LogFiles::Look(const std::string& path) {
+    if (path.empty() || path == "?") return std::nullopt;
+    WIN32_FILE_ATTRIBUTE_DATA a{};
+    if (!::GetFileAttributesExW(FilePath(win::ToWide(path)).c_str(), GetFileExInfoStandard, &a) ||
+        (a.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return std::nullopt;
+    return LogLook{static_cast<std::int64_t>((static_cast<std::uint64_t>(a.nFileSizeHigh) << 32) | a.nFileSizeLow),
+                   Ticks(a.ftCreationTime), Ticks(a.ftLastWriteTime)};
+}
+
+std::optional<FileIdentity> Win32LogFiles::Identify(const std::string& path) {
+    if (path.empty() || path == "?") return std::nullopt;
+    return IdentityOf(win::ToWide(path));
+}
 
 std::unique_ptr<LogFile> Win32LogFiles::Open(const std::string& path) {
     if (path.empty() || path == "?") return nullptr;
@@ -95,9 +115,7 @@ std::string Win32LogFiles::FindRenamed(const std::string& path, const FileIdenti
         if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
         std::wstring candidate = folder + L"\\" + fd.cFileName;
         if (::CompareStringOrdinal(candidate.c_str(), -1, log.c_str(), -1, TRUE) == CSTR_EQUAL) continue;
-        files.emplace_back((static_cast<ULONGLONG>(fd.ftLastWriteTime.dwHighDateTime) << 32) |
-                               fd.ftLastWriteTime.dwLowDateTime,
-                           std::move(candidate));
+        files.emplace_back(Ticks(fd.ftLastWriteTime), std::move(candidate));
     } while (::FindNextFileW(search.get(), &fd));
     constexpr std::size_t kLooks = 16;
     const std::size_t looks = std::min(files.size(), kLooks);

@@ -17,6 +17,11 @@ namespace vek {
 // log. Nothing is ever created or deleted.
 class Win32LogFiles final : public LogFiles {
 public:
+    // By path (GetFileAttributesEx): no handle that could collide with the
+    // game's own open.
+    std::optional<LogLook> Look(const std::string& path) override;
+    // From a handle opened for attributes only, which no sharing mode refuses.
+    std::optional<FileIdentity> Identify(const std::string& path) override;
     std::unique_ptr<LogFile> Open(const std::string& path) override;
     std::string FindRenamed(const std::string& path, const FileIdentity& id) override;
 };

@@ -24,9 +24,12 @@ public:
     struct File {
         std::string bytes;
         vek::FileIdentity id;
+        std::uint64_t created = 0;  // the creation time, as it were
+        std::uint64_t writes = 0;   // the last-write time, as it were
     };
 
     // Faults: each counts down, one call at a time.
+    int failLooks = 0;   // Look gives nullopt
     int failOpens = 0;   // Open gives nullptr
     int failProbes = 0;  // Probe gives nullopt
     int failReads = 0;   // ReadAt gives nullopt
@@ -37,7 +40,8 @@ public:
     // Probes report this length instead of the real one (a broken file system).
     std::optional<std::int64_t> lieAboutLength;
 
-    int opens = 0;  // successful opens, all paths
+    int opens = 0;  // successful opens for reading, all paths
+    int looks = 0;  // looks and identifications by path
     // Called with every read asked of a file: offset, bytes asked, and the
     // length its probe reports.
     std::function<void(std::int64_t offset, std::size_t asked, std::int64_t reported)> onRead;
@@ -45,18 +49,36 @@ public:
     // Appends to the file at path, creating it (a new identity) when missing.
     File& Append(const std::string& path, std::string_view bytes) {
         std::shared_ptr<File>& f = files_[path];
-        if (!f) f = std::make_shared<File>(File{{}, vek::FileIdentity{7, nextIndex_++}});
+        if (!f) {
+            const std::uint64_t index = nextIndex_++;
+            f = std::make_shared<File>(File{{}, vek::FileIdentity{7, index}, index, 0});
+        }
         f->bytes.append(bytes);
+        ++f->writes;
         return *f;
     }
     // Cuts the file at path to `size` bytes (the same file: same identity).
     void Truncate(const std::string& path, std::size_t size) {
-        if (File* f = Find(path)) f->bytes.resize(std::min(size, f->bytes.size()));
+        if (File* f = Find(path)) {
+            f->bytes.resize(std::min(size, f->bytes.size()));
+            ++f->writes;
+        }
     }
     // Another file takes the path, holding `bytes`.
     void Replace(const std::string& path, std::string_view bytes) {
         files_.erase(path);
         Append(path, bytes);
+    }
+    // Another file takes the path, of the same length and with the same
+    // times: only its identity tells.
+    void ReplaceAlike(const std::string& path, std::string_view bytes) {
+        const File* old = Find(path);
+        if (!old || old->bytes.size() != bytes.size()) return;
+        const std::uint64_t created = old->created, writes = old->writes;
+        Replace(path, bytes);
+        File* f = Find(path);
+        f->created = created;
+        f->writes = writes;
     }
     void Rename(const std::string& from, const std::string& to) {
         auto it = files_.find(from);
@@ -68,6 +90,24 @@ public:
     File* Find(const std::string& path) {
         auto it = files_.find(path);
         return it == files_.end() ? nullptr : it->second.get();
+    }
+
+    std::optional<vek::LogLook> Look(const std::string& path) override {
+        ++looks;
+        if (failLooks > 0) {
+            --failLooks;
+            return std::nullopt;
+        }
+        const File* f = Find(path);
+        if (!f) return std::nullopt;
+        return vek::LogLook{static_cast<std::int64_t>(f->bytes.size()), f->created, f->writes};
+    }
+
+    std::optional<vek::FileIdentity> Identify(const std::string& path) override {
+        ++looks;
+        const File* f = Find(path);
+        if (!f || unknownIdentity) return std::nullopt;
+        return f->id;
     }
 
     std::unique_ptr<vek::LogFile> Open(const std::string& path) override {

@@ -284,6 +284,48 @@ TEST(Follower, EachPassSaysWhereItReadAndWhetherItWasCatchingUp) {
     }
 }
 
+// A quiet log is looked at by path and never opened (a game that opens its
+// log with no sharing is never refused); now and then its identity is made
+// sure of, which finds a log replaced by another of the same length and times.
+TEST(Follower, AQuietLogIsOnlyLookedAt) {
+    Follower f;
+    f.files.Append(kLog, "old\r\n");
+    f.follower.Start(kLog);
+    f.Pass();
+    const int opens = f.files.opens;
+    for (int i = 0; i < 100; ++i) EXPECT_FALSE(f.follower.Pass());
+    EXPECT_EQ(f.files.opens, opens);
+    EXPECT_LE(f.files.looks, 100 + 100 / 10);
+
+    f.files.ReplaceAlike(kLog, "new\r\n");
+    for (int i = 0; i < 40 && f.sink.lines.size() == 0; ++i) f.follower.Pass();
+    EXPECT_EQ(f.sink.Take(), Lines{"new"});
+    f.files.Append(kLog, "newer\r\n");
+    EXPECT_EQ(f.Pass(), Lines{"newer"});
+}
+
+// A log cut and written again past what was read, between two looks, is no
+// growth: the bytes before LogSize are not what was handed on, and it is read
+// again from its first byte. So also right after the start, at the end of a
+// log that existed.
+TEST(Follower, ALogCutAndWrittenAgainPastTheReadPositionShowsFromItsStart) {
+    const std::string old = "[2026-12-07 11:30:05] a line that was there before the cut\r\n";
+    const std::string fresh = "[2026-12-07 11:31:00] after the cut, longer than what was read before\r\n";
+    for (bool passFirst : {true, false}) {
+        SCOPED_TRACE(passFirst ? "after a pass" : "right after the start");
+        Follower f;
+        f.files.Append(kLog, old);
+        f.follower.Start(kLog);
+        if (passFirst) {
+            f.files.Append(kLog, "seen\r\n");
+            ASSERT_EQ(f.Pass(), Lines{"seen"});
+        }
+        f.files.Truncate(kLog, 0);
+        f.files.Append(kLog, fresh + fresh);
+        EXPECT_EQ(f.Pass(), (Lines{fresh.substr(0, fresh.size() - 2), fresh.substr(0, fresh.size() - 2)}));
+    }
+}
+
 // A system that cannot tell identities must not make every pass look like a
 // replacement.
 TEST(Follower, UnknownIdentityIsNoReplacement) {

@@ -6,6 +6,9 @@
 // painted with the lines.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "app/mdlChat.h"
 #include "support/winapp.h"
 #include "win/richedit.h"
@@ -105,7 +108,9 @@ TEST_F(SeamsTest, TheEndOfTheSessionKeepsTheSettingsAsUnloadWould) {
         mdlChat::LogFile = "C:\\chosen\\chat.log";  // as File > Change Log leaves it
         if (!AutostartChecked(*f)) Command(*f, IDM_LOG_AUTOSTART);
         const LRESULT r = ::SendMessageW(f->hWnd(), c.msg, c.wp, ENDSESSION_LOGOFF);
-        if (c.msg == WM_QUERYENDSESSION) EXPECT_TRUE(r) << "the session may end";
+        if (c.msg == WM_QUERYENDSESSION) {
+            EXPECT_TRUE(r) << "the session may end";
+        }
         EXPECT_EQ(ReadSetting("Log"), c.saves ? "C:\\chosen\\chat.log" : "unchanged");
         EXPECT_EQ(ReadSetting("Autostart Log"), c.saves ? "True" : "False");
         EXPECT_TRUE(f->IsAlive());
@@ -179,10 +184,39 @@ TEST_F(SeamsTest, TheDisplaysScrollBarIsPaintedWithTheLines) {
     AppendBytes(log, many);
     ASSERT_TRUE(PumpUntil(*f, [&] { return vek::win::CharCount(Display(*f)) > 4000; }));
     Pump(*f, 100);  // paint messages
-    SCROLLINFO si{sizeof si, SIF_ALL};
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_ALL;
     ASSERT_TRUE(::GetScrollInfo(Display(*f), SB_VERT, &si));
     ASSERT_GT(si.nMax, static_cast<int>(si.nPage)) << "the display should hold more than it shows";
     EXPECT_NE(ScrollBarPixel(Display(*f)), vek::BackgroundColor) << "the scroll bar was not painted";
+}
+
+// A game that opens its log with no sharing, again and again, is never
+// refused while the log is quiet: VekChat only looks at it by path then.
+TEST_F(SeamsTest, AGameThatOpensItsLogExclusivelyIsNeverRefusedWhileTheLogIsQuiet) {
+    AppendBytes(log, Line("before"));
+    ASSERT_TRUE(PumpUntil(*f, [&] { return ReadText(Display(*f)) == "before\r"; }));
+    std::atomic<bool> stop{false};
+    std::atomic<int> opens{0}, refused{0};
+    std::thread writer([&] {
+        while (!stop) {
+            vek::win::UniqueFile h(::CreateFileA(log.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+            ++opens;
+            if (!h && ::GetLastError() == ERROR_SHARING_VIOLATION) ++refused;
+            h.reset();
+            ::Sleep(2);
+        }
+    });
+    Pump(*f, 3000);  // the program's own loop: timer ticks, change notifications
+    stop = true;
+    writer.join();
+    EXPECT_GT(opens.load(), 300);
+    EXPECT_EQ(refused.load(), 0) << "of " << opens.load() << " exclusive opens";
+    // And following goes on.
+    AppendBytes(log, Line("after"));
+    EXPECT_TRUE(PumpUntil(*f, [&] { return ReadText(Display(*f)) == "before\rafter\r"; }));
 }
 
 }  // namespace
