@@ -29,4 +29,9 @@ std::wstring GetAllTextWide(HWND re);             // the whole text, line breaks
 std::wstring GetSelTextWide(HWND re);             // the selection, line breaks as CR LF (plain text)
 void ReplaceSel(HWND re, std::string_view text, bool canUndo = true);
 
+// The whole content as RTF (text, colours, fonts), and that content put back
+// in place of everything the box holds.
+std::string GetRtf(HWND re);
+void SetRtf(HWND re, const std::string& rtf);
+
 }  // namespace vek::win
