@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "core/chat_display.h"
 #include "core/history.h"
 #include "core/markup_compose.h"
 #include "win/handles.h"
@@ -158,20 +159,22 @@ void Composer::Recall(const std::string& markup) {
 }
 
 void Composer::ShowComposed(std::string_view markup) {
-    RedrawFreeze freeze(box_);
-    QuietSelection quiet(box_);
-    ::SetWindowTextW(box_, L"");
-    SetSel(box_, 0, 0);
+    // One insertion of the coloured runs: a RichEdit message per run would
+    // cost a long message tens of milliseconds.
+    ChatRtf rtf(static_cast<int>(::GetACP()));
+    rtf.Begin();
     const std::vector<ComposedChar> chars = ComposedOfMarkup(markup);
     std::string run;
     for (std::size_t i = 0; i < chars.size(); ++i) {
         run += chars[i].ch;
         if (i + 1 < chars.size() && chars[i + 1].color == chars[i].color) continue;
-        // Each run in its colour at the caret, which stays at the end.
-        SetSelColor(box_, chars[i].color);
-        ReplaceSel(box_, run, false);
+        rtf.AddRun(run, chars[i].color);
         run.clear();
     }
+    RedrawFreeze freeze(box_);
+    QuietSelection quiet(box_);
+    ::SetWindowTextW(box_, L"");
+    SetRtf(box_, rtf.Finish(), true);
     ::SendMessageW(box_, EM_EMPTYUNDOBUFFER, 0, 0);
 }
 

@@ -100,9 +100,9 @@ std::string GetRtf(HWND re) {
     return out;
 }
 
-void SetRtf(HWND re, const std::string& rtf) {
-    SETTEXTEX st{ST_DEFAULT, CP_ACP};
-    ::SendMessageW(re, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&st), reinterpret_cast<LPARAM>(rtf.c_str()));
+void SetRtf(HWND re, std::string_view rtf, bool selection) {
+    SETTEXTEX st{static_cast<DWORD>(selection ? ST_SELECTION : ST_DEFAULT), CP_ACP};
+    ::SendMessageW(re, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&st), reinterpret_cast<LPARAM>(rtf.data()));
 }
 
 }  // namespace vek::win
