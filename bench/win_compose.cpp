@@ -47,15 +47,11 @@ std::string Markup(std::size_t n, int seed) {
 }  // namespace
 
 int main() {
-    ClearSettings();
     TempDir dir;
     const std::string log = dir.file("chat.txt");
     WriteBytes(log, "");
-    PutSetting("Run Before", "True");
-    PutSetting("Log", log);
-    auto f = MakeForm();
+    auto f = MakeFollowingForm(log);
     if (!f) return 1;
-    f->StartLog();
     const HWND composer = ComposerBox(*f);
     ::SetFocus(composer);
 

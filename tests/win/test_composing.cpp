@@ -24,12 +24,8 @@ class ComposingTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(game_.WaitWindow(L"AppClass", 20000));
-        ClearSettings();
-        PutSetting("Run Before", "True");
-        PutSetting("Log", log_);
-        f = MakeForm();
+        f = MakeFollowingForm(log_);
         ASSERT_TRUE(f);
-        f->StartLog();
         ::SetFocus(Composer());
     }
     void TearDown() override {
