@@ -13,6 +13,7 @@
 #include "core/follower.h"
 #include "core/line_times.h"
 #include "core/log_follower.h"
+#include "core/names.h"
 #include "fake_log_files.h"
 
 namespace {
@@ -149,6 +150,34 @@ void BM_LineTimes100k(benchmark::State& state) {
     state.counters["bytes/line"] = static_cast<double>(bytes) / 100000;
 }
 BENCHMARK(BM_LineTimes100k);
+
+// The names the window reads from every line it follows (for the reply keys
+// and the page box): the mixed log above, whose few names are always near
+// the front of the store; and lines said by 300 players in turn, so that
+// every name is a new one at the back of a full store.
+void RunLogNames(benchmark::State& state, const std::vector<std::string>& lines) {
+    for (auto _ : state) {
+        vek::LogNames names;
+        for (const std::string& l : lines) names.TakeLine(l, false);
+        benchmark::DoNotOptimize(names.Recent().Names().data());
+    }
+    state.counters["lines/s"] = benchmark::Counter(static_cast<double>(state.iterations() * lines.size()),
+                                                   benchmark::Counter::kIsRate);
+}
+
+void BM_LogNames(benchmark::State& state) {
+    const std::vector<std::string_view> views = LogLines();
+    RunLogNames(state, std::vector<std::string>(views.begin(), views.end()));
+}
+BENCHMARK(BM_LogNames);
+
+void BM_LogNamesAllNew(benchmark::State& state) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < 30000; ++i)
+        lines.push_back("[2026-12-07 11:30:05] {Player" + std::to_string(i % 300) + "}\":\" the keep at dawn");
+    RunLogNames(state, lines);
+}
+BENCHMARK(BM_LogNamesAllNew);
 
 }  // namespace
 

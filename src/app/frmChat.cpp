@@ -179,6 +179,7 @@ void frmChat::CreateControls() {
 
     display_.Attach(rtfChatText, static_cast<int>(::GetACP()));
     lines_.Add(display_);
+    lines_.Add(names_);
     composer_.Attach(rtfMessage);
     pageTo_.Attach(txtPageTo);
     edit_.Attach(hWnd());
@@ -452,7 +453,12 @@ std::optional<LRESULT> frmChat::OnControlMessage(HWND ctl, UINT msg, WPARAM wp, 
             return keyPress(&frmChat::rtfMessage_KeyPress);
         }
     } else if (ctl == txtPageTo) {
-        if (msg == WM_CHAR) return keyPress(&frmChat::txtPageTo_KeyPress);
+        if (msg == WM_CHAR) {
+            if (const std::optional<LRESULT> refused = keyPress(&frmChat::txtPageTo_KeyPress)) return refused;
+            const LRESULT r = ::DefSubclassProc(ctl, msg, wp, lp);
+            if (wp >= 32 && wp != 127) txtPageTo_Typed();  // not after Backspace: the name deleted would come back
+            return r;
+        }
     } else if (ctl == cmdMessageType) {
         switch (msg) {
             case WM_KEYDOWN:
@@ -509,6 +515,12 @@ bool frmChat::RunShortcut(const MSG& msg) {
     if (mods == kCtrl && k == 'O') {
         if (IsMenuItemEnabled(IDM_FILE_CHANGELOG)) mnuFileChangeLog_Click();
         return true;
+    }
+    if (k == 'R' && (mods == kCtrl || mods == (kCtrl | kShift))) {
+        const HWND f = ::GetFocus();
+        if (f != rtfMessage && f != txtPageTo) return false;
+        ReplyToPage((mods & kShift) != 0);
+        return true;  // the composer's own Ctrl+R would right-align its paragraph
     }
     if (!IsEditMenuEnabled()) return false;
     if (mods == kCtrl) {

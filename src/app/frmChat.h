@@ -12,10 +12,12 @@
 
 #include "app/ids.h"
 #include "compose/composer.h"
+#include "compose/composerhistory.h"
 #include "compose/gamelink.h"
 #include "compose/pagetobox.h"
 #include "core/log_follower.h"
 #include "core/message_sender.h"
+#include "core/names.h"
 #include "edit/editcommands.h"
 #include "log/chatdisplay.h"
 #include "log/logfiles.h"
@@ -83,8 +85,12 @@ private:
     void cmdMessageType_MouseUp();
     void txtPageTo_KeyPress(int& KeyAscii);
     void txtPageTo_Change();  // after any change of its text (paste, undo, ...)
+    void txtPageTo_Typed();   // after a character it took
     void tmrFollow_Timer();   // one pass of the follower
     void SendComposedMessage();  // Enter in the composer
+    void NoteSentMessage();      // the history and the names learn of a message sent
+    void StepHistory(bool back);  // Ctrl+Up, Ctrl+Down
+    void ReplyToPage(bool lastPaged);  // Ctrl+R, Ctrl+Shift+R
 
     // ---- The window
     std::optional<LRESULT> OnMessage(HWND w, UINT msg, WPARAM wp, LPARAM lp) override;
@@ -128,10 +134,12 @@ private:
     vek::Win32LogFiles logFiles_;
     vek::ChatDisplay display_;
     vek::LineTee lines_;  // where the follower's lines go: the display, and whoever else reads them
+    vek::LogNames names_;  // the names the lines give, for replies and the page box
     vek::LogFollower follower_{logFiles_, lines_};
     vek::LogWatch watch_;
     vek::Composer composer_;
     vek::PageToBox pageTo_;
+    vek::ComposerHistory history_{composer_, pageTo_};
     vek::WindowGameLink game_;
     vek::MessageSender sender_{game_};
     vek::EditCommands edit_;

@@ -154,10 +154,16 @@ void frmChat::SetChangeLogCaption() {
 std::string frmChat::FormatVek(HWND box) { return box == rtfMessage ? composer_.Markup() : vek::FormatVek(box); }
 
 void frmChat::rtfMessage_KeyDown(int& KeyCode, int Shift) {
-    switch (composer_.OnKeyDown(KeyCode, Shift)) {
+    const vek::Composer::KeyDown what = composer_.OnKeyDown(KeyCode, Shift);
+    switch (what) {
         case vek::Composer::KeyDown::Paste:
             KeyCode = 0;
             mnuEditPaste_Click();
+            break;
+        case vek::Composer::KeyDown::Back:
+        case vek::Composer::KeyDown::Forward:
+            KeyCode = 0;
+            StepHistory(what == vek::Composer::KeyDown::Back);
             break;
         case vek::Composer::KeyDown::Consume: KeyCode = 0; break;
         case vek::Composer::KeyDown::Leave: break;
@@ -182,7 +188,30 @@ void frmChat::SendComposedMessage() {
     // Without a game window nothing goes out; the composer is emptied all the
     // same and F9 brings the message back.
     sender_.Send(composer_.Markup(), pageTo_.Text());
+    NoteSentMessage();
     composer_.Clear();
+}
+
+void frmChat::NoteSentMessage() {
+    const int type = sender_.Type();
+    history_.Sent(sender_.LastMessage(), type, pageTo_.Text());
+    if (type == vek::kPage) names_.PageSent(pageTo_.Text());
+}
+
+void frmChat::StepHistory(bool back) {
+    if (const std::optional<int> type = history_.Step(back, sender_.Type())) ShowMessageType(sender_.SetType(*type));
+}
+
+void frmChat::ReplyToPage(bool lastPaged) {
+    const vek::ReplyTargets& replies = names_.Replies();
+    const std::optional<std::string>& name = lastPaged ? replies.LastPaged() : replies.LastSender();
+    if (!name) {
+        ::MessageBeep(MB_OK);
+        return;
+    }
+    ShowMessageType(sender_.SetType(vek::kPage));
+    pageTo_.SetText(*name);
+    ::SetFocus(rtfMessage);
 }
 
 void frmChat::cmdMessageType_Click() { ShowMessageType(sender_.CycleType()); }
@@ -216,6 +245,8 @@ void frmChat::txtPageTo_KeyPress(int& KeyAscii) {
 }
 
 void frmChat::txtPageTo_Change() { pageTo_.OnChange(); }
+
+void frmChat::txtPageTo_Typed() { pageTo_.Offer(names_.Recent()); }
 
 // ------------------------------------------------------------- Edit menu
 

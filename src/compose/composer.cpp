@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "core/chat_display.h"
+#include "core/history.h"
 #include "core/markup_compose.h"
 #include "win/handles.h"
 #include "win/keys.h"
@@ -111,6 +113,13 @@ Composer::KeyDown Composer::OnKeyDown(int key, int shift) {
     // break the line on the key-down first, as the RichEdit does, or the
     // message would go out with a line break.
     if (key == VK_RETURN && (shift & (kCtrl | kAlt)) == 0) return KeyDown::Consume;
+    if (key == VK_UP || key == VK_DOWN) {
+        const Selection sel = GetSel(box_);
+        auto lineOf = [&](int pos) { return ::SendMessageW(box_, EM_EXLINEFROMCHAR, 0, pos); };
+        const ArrowKey arrow{key == VK_UP, (shift & kCtrl) != 0, (shift & (kShift | kAlt)) != 0, lineOf(sel.start) == 0,
+                             lineOf(sel.end) >= ::SendMessageW(box_, EM_GETLINECOUNT, 0, 0) - 1};
+        if (StepsHistory(arrow)) return key == VK_UP ? KeyDown::Back : KeyDown::Forward;
+    }
     return KeyDown::Leave;
 }
 
@@ -147,6 +156,42 @@ void Composer::Recall(const std::string& markup) {
     ReplaceSel(box_, markup);
     const int n = CharCount(box_);
     SetSel(box_, n, n);
+}
+
+void Composer::ShowComposed(std::string_view markup) {
+    // One insertion of the coloured runs: a RichEdit message per run would
+    // cost a long message tens of milliseconds.
+    ChatRtf rtf(static_cast<int>(::GetACP()));
+    rtf.Begin();
+    const std::vector<ComposedChar> chars = ComposedOfMarkup(markup);
+    std::string run;
+    for (std::size_t i = 0; i < chars.size(); ++i) {
+        run += chars[i].ch;
+        if (i + 1 < chars.size() && chars[i + 1].color == chars[i].color) continue;
+        rtf.AddRun(run, chars[i].color);
+        run.clear();
+    }
+    RedrawFreeze freeze(box_);
+    QuietSelection quiet(box_);
+    ::SetWindowTextW(box_, L"");
+    SetRtf(box_, rtf.Finish(), true);
+    ::SendMessageW(box_, EM_EMPTYUNDOBUFFER, 0, 0);
+}
+
+Composer::Snapshot Composer::Take() const {
+    const Selection sel = GetSel(box_);
+    return {GetRtf(box_), sel.start, sel.end};
+}
+
+void Composer::Restore(const Snapshot& snapshot) {
+    RedrawFreeze freeze(box_);
+    {
+        QuietSelection quiet(box_);
+        SetRtf(box_, snapshot.rtf);
+        ::SendMessageW(box_, EM_EMPTYUNDOBUFFER, 0, 0);
+    }
+    // Told of, so that the insertion colour is cleaned as after any caret move.
+    SetSel(box_, snapshot.selStart, snapshot.selEnd);
 }
 
 void Composer::Clear() {

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 
 namespace vek {
 
@@ -24,6 +25,8 @@ public:
         Leave,    // to the box as usual
         Consume,  // the box must not see it
         Paste,    // consumed; paste the clipboard's plain text (Ctrl+V)
+        Back,     // consumed; bring back the message before the one shown (Ctrl+Up)
+        Forward,  // consumed; the message after it, or the draft (Ctrl+Down)
     };
     // key: the virtual-key code; shift: Shift 1 + Ctrl 2 + Alt 4.
     KeyDown OnKeyDown(int key, int shift);
@@ -50,6 +53,19 @@ public:
 
     // After sending: empty, typing in NormalColor.
     void Clear();
+
+    // A message brought back from the history: `markup` shown as if typed
+    // with the colour keys, caret at the end. Starts a new undo history.
+    void ShowComposed(std::string_view markup);
+    // The content exactly as it stands (text and colours) with the caret or
+    // selection, for Restore.
+    struct Snapshot {
+        std::string rtf;
+        int selStart = 0, selEnd = 0;
+    };
+    Snapshot Take() const;
+    // Puts back what Take() gave. Starts a new undo history.
+    void Restore(const Snapshot& snapshot);
 
 private:
     HWND box_ = nullptr;

@@ -187,11 +187,13 @@ void ChatRtf::AddShown(const ShownText& shown) {
     runs_.clear();
     RenderShown(shown, runs_);
     afterCr_ = false;
-    for (const ColorRun& r : runs_) {
-        SwitchColor(r.color);
-        Put(r.text);
-        hasText_ = true;
-    }
+    for (const ColorRun& r : runs_) AddRun(r.text, r.color);
+}
+
+void ChatRtf::AddRun(std::string_view text, Color color) {
+    SwitchColor(color);
+    Put(text);
+    hasText_ = true;
 }
 
 void ChatRtf::AddLogLine(std::string_view line) { AddShown(ShownOfLogLine(line)); }

@@ -81,6 +81,7 @@ public:
     void Begin();                         // starts a new document
     void AddLogLine(std::string_view line);  // a line as the follower gives it
     void AddShown(const ShownText& shown);   // any shown text
+    void AddRun(std::string_view text, Color color);  // text in a colour of the table, as it stands
     bool HasText() const { return hasText_; }  // something visible was added
     std::string_view Finish();            // closes the document; valid until Begin
 

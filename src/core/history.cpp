@@ -2,6 +2,12 @@
 
 namespace vek {
 
+bool StepsHistory(const ArrowKey& key) {
+    if (key.otherModifier) return false;
+    if (key.ctrl) return true;
+    return key.up ? key.onFirstLine : key.onLastLine;
+}
+
 void MessageHistory::Add(SentMessage message) {
     position_.reset();
     draft_ = {};

@@ -38,6 +38,22 @@ enum class HistoryMove {
     kDraft,       // show SavedDraft() as it was saved
 };
 
+// An arrow key pressed in the composer, with where its caret stands.
+struct ArrowKey {
+    bool up = true;              // Up, else Down
+    bool ctrl = false;           // Ctrl held
+    bool otherModifier = false;  // Shift or Alt held (with or without Ctrl)
+    bool onFirstLine = false;    // the caret (a selection's start) is on the composer's first line
+    bool onLastLine = false;     // the caret (a selection's end) is on its last line
+};
+
+// Whether an arrow key steps through the history (back for Up, forward for
+// Down) instead of moving the caret: always with Ctrl alone; without
+// modifiers only from the first line (Up) or the last (Down), so that the
+// arrows still move between the lines of a longer message; never with Shift
+// or Alt, which extend a selection or belong to the system.
+bool StepsHistory(const ArrowKey& key);
+
 class MessageHistory {
 public:
     static constexpr std::size_t kCapacity = 100;

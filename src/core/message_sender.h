@@ -29,6 +29,9 @@ public:
     int Type() const { return type_; }
     // The next type on the button (Normal, Chat, Page, Normal, ...); returns it.
     int CycleType() { return type_ = NextMessageType(type_); }
+    // Sets the type outright (a reply, a message brought back); a value out
+    // of range is Normal. Returns it.
+    int SetType(int type) { return type_ = type >= 0 && type < kMessageKinds ? type : kNormal; }
 
     // The markup of the last message sent ("" before the first).
     const std::string& LastMessage() const { return lastMessage_; }

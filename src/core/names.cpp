@@ -105,12 +105,28 @@ std::optional<std::string> RecentNames::Complete(std::string_view typed) const {
 }
 
 void ReplyTargets::SeeLine(const ShownText& shown) {
-    std::optional<LineName> n = NameOfLine(shown);
-    if (n && n->role == NameRole::kPageSender) sender_ = std::move(n->name);
+    if (const std::optional<LineName> n = NameOfLine(shown)) See(*n);
+}
+
+void ReplyTargets::See(const LineName& name) {
+    if (name.role == NameRole::kPageSender) sender_ = name.name;
 }
 
 void ReplyTargets::PageSent(std::string_view target) {
     if (std::optional<std::string> n = CleanName(target)) paged_ = std::move(n);
+}
+
+void LogNames::TakeLine(std::string_view line, bool continues) {
+    if (continues) return;
+    const std::optional<LineName> n = NameOfLine(ShownOfLogLine(line));
+    if (!n) return;
+    names_.See(n->name);
+    replies_.See(*n);
+}
+
+void LogNames::PageSent(std::string_view target) {
+    names_.See(target);
+    replies_.PageSent(target);
 }
 
 }  // namespace vek

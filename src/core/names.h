@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/chat_display.h"
+#include "core/log_follower.h"
 
 namespace vek {
 
@@ -82,6 +83,8 @@ public:
     // Notes the sender of a page received; call it for every line shown. A
     // line that gives no sender leaves the last one standing.
     void SeeLine(const ShownText& shown);
+    // The same for a line's name already read (NameOfLine).
+    void See(const LineName& name);
     // Notes the target of a Page the player sent, cleaned (CleanName); one
     // that cleans to nothing is not noted.
     void PageSent(std::string_view target);
@@ -92,6 +95,26 @@ public:
 private:
     std::optional<std::string> sender_;
     std::optional<std::string> paged_;
+};
+
+// The names of the followed log, read as its lines go by: a line sink of
+// the window's beside the display. Each line's name is seen; a page's sender
+// becomes Ctrl+R's target. The rest of a line cut at a block's end gives no
+// name: the line's start, handed on before, gave it already if it had one.
+class LogNames final : public LineSink {
+public:
+    void TakeLine(std::string_view line, bool continues) override;
+    void EndPass(const PassFacts&) override {}
+
+    // A Page the player sent: its target is seen, and is Ctrl+Shift+R's.
+    void PageSent(std::string_view target);
+
+    const RecentNames& Recent() const { return names_; }
+    const ReplyTargets& Replies() const { return replies_; }
+
+private:
+    RecentNames names_;
+    ReplyTargets replies_;
 };
 
 }  // namespace vek

@@ -77,4 +77,32 @@ void ReplaceSel(HWND re, std::string_view text, bool canUndo) {
     ::SendMessageW(re, EM_REPLACESEL, canUndo ? TRUE : FALSE, reinterpret_cast<LPARAM>(w.c_str()));
 }
 
+namespace {
+// Called by the control with each piece of the RTF; nothing may be thrown
+// through it.
+DWORD CALLBACK AppendStreamed(DWORD_PTR cookie, LPBYTE bytes, LONG n, LONG* done) noexcept {
+    try {
+        reinterpret_cast<std::string*>(cookie)->append(reinterpret_cast<const char*>(bytes), static_cast<size_t>(n));
+    } catch (...) {
+        return 1;  // stops the stream
+    }
+    *done = n;
+    return 0;
+}
+}  // namespace
+
+std::string GetRtf(HWND re) {
+    std::string out;
+    EDITSTREAM es{};
+    es.dwCookie = reinterpret_cast<DWORD_PTR>(&out);
+    es.pfnCallback = &AppendStreamed;
+    ::SendMessageW(re, EM_STREAMOUT, SF_RTF, reinterpret_cast<LPARAM>(&es));
+    return out;
+}
+
+void SetRtf(HWND re, std::string_view rtf, bool selection) {
+    SETTEXTEX st{static_cast<DWORD>(selection ? ST_SELECTION : ST_DEFAULT), CP_ACP};
+    ::SendMessageW(re, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&st), reinterpret_cast<LPARAM>(rtf.data()));
+}
+
 }  // namespace vek::win

@@ -29,4 +29,11 @@ std::wstring GetAllTextWide(HWND re);             // the whole text, line breaks
 std::wstring GetSelTextWide(HWND re);             // the selection, line breaks as CR LF (plain text)
 void ReplaceSel(HWND re, std::string_view text, bool canUndo = true);
 
+// The whole content as RTF (text, colours, fonts), and RTF put in place of
+// everything the box holds or, with `selection`, of the selection only (the
+// text then keeps the box's font where the RTF names none). `rtf` must end
+// in a NUL, as a std::string's view does.
+std::string GetRtf(HWND re);
+void SetRtf(HWND re, std::string_view rtf, bool selection = false);
+
 }  // namespace vek::win

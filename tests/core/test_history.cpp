@@ -89,5 +89,22 @@ TEST(History, WhatSendingKeeps) {
     EXPECT_EQ(h.Entries().back().markup, "5");  // the oldest went first
 }
 
+TEST(History, WhichArrowKeysStep) {
+    const struct {
+        ArrowKey key;  // up, ctrl, Shift or Alt, on the first line, on the last line
+        bool steps;
+    } cases[] = {
+        {{true, true, false, false, false}, true},  // Ctrl+Up anywhere
+        {{false, true, false, false, false}, true},
+        {{true, false, false, true, false}, true},  // Up on the first line
+        {{true, false, false, false, true}, false},
+        {{false, false, false, false, true}, true},  // Down on the last line
+        {{false, false, false, true, false}, false},
+        {{true, false, true, true, true}, false},  // Shift+Up selects
+        {{false, true, true, true, true}, false},  // Ctrl+Shift+Down selects too
+    };
+    for (const auto& c : cases) EXPECT_EQ(StepsHistory(c.key), c.steps) << &c - cases;
+}
+
 }  // namespace
 }  // namespace vek

@@ -19,13 +19,15 @@ namespace {
 
 using fakegame::LineKind;
 
-// A line body as the display gets it from the follower: lead and CR LF
-// written by the game, the CR LF cut off again, the lead not shown.
-std::optional<LineName> NameOfBody(const std::string& body) {
+// A line body as the follower gives it: lead and CR LF written by the game,
+// the CR LF cut off again.
+std::string FollowedLine(const std::string& body) {
     std::string line = fakegame::LogLine({2026, 12, 7, 11, 30, 5}, body);
     line.resize(line.size() - fakegame::kEol.size());
-    return NameOfLine(ShownOfLogLine(line));
+    return line;
 }
+
+std::optional<LineName> NameOfBody(const std::string& body) { return NameOfLine(ShownOfLogLine(FollowedLine(body))); }
 
 TEST(NameOfLine, EachKindOfLineGivesItsName) {
     using R = NameRole;
@@ -127,6 +129,19 @@ TEST(ReplyTargets, FollowTheLastPageEachWay) {
     r.PageSent("\"Ed{ric}\"\t");
     r.PageSent("");  // refused by the game: nothing paged
     EXPECT_EQ(r.LastPaged(), "Edric");
+}
+
+TEST(LogNames, TheFollowedLinesAndThePagesSentGiveTheNames) {
+    LogNames log;
+    log.TakeLine(FollowedLine(fakegame::SayLine("Aldric", "hi")), false);
+    log.TakeLine(FollowedLine(fakegame::PageInLine("Corvin", "psst")), false);
+    // The rest of a cut line has no lead; what would look like a page after one is text.
+    log.TakeLine(std::string(fakegame::kLeadLength, '-') + fakegame::PageInLine("Brenna", "x"), true);
+    log.TakeLine(FollowedLine(fakegame::PagedLine("Edric")), false);
+    log.PageSent("Da\"hlia\t");
+    EXPECT_EQ(log.Recent().Names(), (std::vector<std::string>{"Dahlia", "Edric", "Corvin", "Aldric"}));
+    EXPECT_EQ(log.Replies().LastSender(), "Corvin");
+    EXPECT_EQ(log.Replies().LastPaged(), "Dahlia");
 }
 
 }  // namespace

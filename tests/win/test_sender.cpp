@@ -235,18 +235,18 @@ TEST_F(SenderTest, MouseReleaseSendsTheFocusByTheTypeThenInForce) {
     EXPECT_EQ(::GetFocus(), PageBox(f));
 }
 
-TEST_F(SenderTest, PageBoxNeverHoldsQuoteOrBraceTypedOrPasted) {
+TEST_F(SenderTest, PageBoxNeverHoldsQuoteBraceOrControlCharacterTypedOrPasted) {
     frmChat& f = *form;
     ClickTypeButton(f);
     ClickTypeButton(f);
     ::SetFocus(PageBox(f));
-    PostChars(f, PageBox(f), "B\"o{b}");
+    PostChars(f, PageBox(f), "B\"o{\x7f\x1b" "b}");  // Windows would type Ctrl+Backspace's DEL
     EXPECT_EQ(PageToText(f), "Bob");
 
     // Pasted in the middle: the refused characters drop out and the caret
     // stays after what was pasted.
     ::SendMessageW(PageBox(f), EM_SETSEL, 1, 1);
-    SetClipboardText(f.hWnd(), "\"x{y}z\"");
+    SetClipboardText(f.hWnd(), "\"x{y}\tz\x7f\"");
     ::SendMessageW(PageBox(f), WM_PASTE, 0, 0);
     PumpPending(&f);
     EXPECT_EQ(PageToText(f), "Bxyzob");

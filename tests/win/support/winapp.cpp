@@ -122,9 +122,10 @@ std::unique_ptr<frmChat> MakeForm() {
     return form;
 }
 
-std::unique_ptr<frmChat> MakeFollowingForm() {
+std::unique_ptr<frmChat> MakeFollowingForm(const std::string& log) {
     ClearSettings();
     PutSetting("Run Before", "True");
+    if (!log.empty()) PutSetting("Log", log);
     auto form = MakeForm();
     if (form) form->StartLog();
     return form;

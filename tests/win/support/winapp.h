@@ -54,9 +54,10 @@ void PumpPending(frmChat* form = nullptr);
 
 // A form made the way start-up makes it: settings read, window created.
 std::unique_ptr<frmChat> MakeForm();
-// A form on clean settings (not a first run), following no log: the
-// controls and the Edit menu switched on. Null when the window failed.
-std::unique_ptr<frmChat> MakeFollowingForm();
+// A form on clean settings (not a first run), following `log` (by default
+// none): the controls and the Edit menu switched on. Null when the window
+// failed.
+std::unique_ptr<frmChat> MakeFollowingForm(const std::string& log = {});
 
 // A fresh folder under the temp folder, removed with its files at the end.
 class TempDir {
