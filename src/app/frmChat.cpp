@@ -183,6 +183,7 @@ void frmChat::CreateControls() {
     composer_.Attach(rtfMessage);
     pageTo_.Attach(txtPageTo);
     edit_.Attach(hWnd());
+    if (!game_.Attach(*this)) ReportFailure(L"VekChat: the game typer's window could not be made");
 
     tipMessageType = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
                                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hWnd(), nullptr,

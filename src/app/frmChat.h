@@ -13,7 +13,7 @@
 #include "app/ids.h"
 #include "compose/composer.h"
 #include "compose/composerhistory.h"
-#include "compose/gamelink.h"
+#include "compose/gametyper.h"
 #include "compose/pagetobox.h"
 #include "core/log_follower.h"
 #include "core/message_sender.h"
@@ -24,7 +24,7 @@
 #include "win/handles.h"
 #include "win/window.h"
 
-class frmChat final : private vek::win::MessageTarget {
+class frmChat final : private vek::win::MessageTarget, private vek::GameTyper::Events {
 public:
     frmChat() = default;
     frmChat(const frmChat&) = delete;
@@ -92,6 +92,11 @@ private:
     void StepHistory(bool back);  // Ctrl+Up, Ctrl+Down
     void ReplyToPage(bool lastPaged);  // Ctrl+R, Ctrl+Shift+R
 
+    // ---- What the game typer tells: a line in the display, no box
+    void MessageWaits(const std::string& text) override;
+    void MessageGoesOn() override;
+    void MessageNotDelivered(const std::string& text, vek::GameTyper::Undelivered why, bool last) override;
+
     // ---- The window
     std::optional<LRESULT> OnMessage(HWND w, UINT msg, WPARAM wp, LPARAM lp) override;
     std::optional<LRESULT> OnFormMessage(UINT msg, WPARAM wp, LPARAM lp);
@@ -140,7 +145,7 @@ private:
     vek::Composer composer_;
     vek::PageToBox pageTo_;
     vek::ComposerHistory history_{composer_, pageTo_};
-    vek::WindowGameLink game_;
+    vek::GameTyper game_;
     vek::MessageSender sender_{game_};
     vek::EditCommands edit_;
 

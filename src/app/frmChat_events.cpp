@@ -214,6 +214,34 @@ void frmChat::ReplyToPage(bool lastPaged) {
     ::SetFocus(rtfMessage);
 }
 
+namespace {
+
+// A message's outgoing text as a notice shows it: without its closing CR.
+std::string Shown(const std::string& outgoing) {
+    return outgoing.empty() || outgoing.back() != '\r' ? outgoing : outgoing.substr(0, outgoing.size() - 1);
+}
+
+}  // namespace
+
+void frmChat::MessageWaits(const std::string& text) {
+    display_.AddNotice("VekChat: the game does not answer; this message waits for it: " + Shown(text));
+}
+
+void frmChat::MessageGoesOn() { display_.AddNotice("VekChat: the game answers again; the waiting message goes on."); }
+
+void frmChat::MessageNotDelivered(const std::string& text, vek::GameTyper::Undelivered why, bool last) {
+    const char* reason = why == vek::GameTyper::Undelivered::NoGame   ? "the game is not running"
+                         : why == vek::GameTyper::Undelivered::Refused ? "the game refused it; run the game and "
+                                                                         "VekChat the same way (not one as "
+                                                                         "administrator)"
+                                                                       : "the game's window closed";
+    std::string notice = "VekChat: not delivered (";
+    notice += reason;
+    notice += "): " + Shown(text);
+    notice += last ? "  F9 brings it back." : "  Ctrl+Up brings it back.";
+    display_.AddNotice(notice);
+}
+
 void frmChat::cmdMessageType_Click() { ShowMessageType(sender_.CycleType()); }
 
 void frmChat::ShowMessageType(int type) {

@@ -14,11 +14,9 @@ namespace vek {
 class GameLink {
 public:
     virtual ~GameLink() = default;
-    // Types `bytes` into the game's window, looked up afresh (the game may
-    // have been restarted), one character at a time. Returns how many
-    // characters the game took: all, or fewer when there is no game window or
-    // it vanished, hung or refused them.
-    virtual std::size_t Type(std::string_view bytes) = 0;
+    // Hands a message's outgoing text over to be typed into the game's
+    // window, after the messages before it. Never waits for the game.
+    virtual void Type(std::string_view bytes) = 0;
 };
 
 class MessageSender {
@@ -36,12 +34,11 @@ public:
     // The markup of the last message sent ("" before the first).
     const std::string& LastMessage() const { return lastMessage_; }
 
-    // Keeps the markup for recall, then types the type's prefix, the markup
-    // and a carriage return into the game (see OutgoingText). Returns how many
-    // characters the game took.
-    std::size_t Send(std::string_view markup, std::string_view pageTo) {
+    // Keeps the markup for recall, then hands the type's prefix, the markup
+    // and a carriage return over to the game (see OutgoingText).
+    void Send(std::string_view markup, std::string_view pageTo) {
         lastMessage_.assign(markup);
-        return link_.Type(OutgoingText(type_, pageTo, markup));
+        link_.Type(OutgoingText(type_, pageTo, markup));
     }
 
 private:

@@ -21,6 +21,14 @@ void ChatDisplay::AppendData(std::string_view line) {
     open_ = false;
 }
 
+void ChatDisplay::AddNotice(std::string_view text) {
+    rtf_.Begin();
+    rtf_.AddRun(text, OtherColor);
+    rtf_.AddRun("\r\n", OtherColor);
+    Write();
+    open_ = false;
+}
+
 void ChatDisplay::TakeLine(std::string_view line, bool continues) {
     if (!open_) {
         rtf_.Begin();

@@ -20,6 +20,10 @@ public:
     // Writes one line of the log (followed by CR LF) into the display.
     void AppendData(std::string_view line);
 
+    // Writes a line of the program's own (a message waiting for the game,
+    // one not delivered) into the display, in OtherColor, as it stands.
+    void AddNotice(std::string_view text);
+
     void TakeLine(std::string_view line, bool continues) override;
     void EndPass(const PassFacts& facts) override;
 

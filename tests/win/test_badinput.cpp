@@ -17,7 +17,7 @@
 #include "support/clipboard.h"
 #include "support/gamewindow.h"
 #include "support/process.h"
-#include "compose/gamelink.h"
+#include "compose/gametyper.h"
 #include "support/winapp.h"
 #include "win/handles.h"
 #include "win/richedit.h"
@@ -361,9 +361,8 @@ TEST(BadInput, ComposerAndPageTargetContentsOfEveryKind) {
             vek::win::SetSel(ComposerBox(f), 0, 0);
             ::SendMessageW(ComposerBox(f), EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L"hi"));
         }
-        const ULONGLONG t0 = ::GetTickCount64();
         SendComposed(f);
-        EXPECT_LT(::GetTickCount64() - t0, 60000u);
+        EXPECT_TRUE(PumpUntil(f, [&] { return game.Received().find('\r') != std::string::npos; }, 30000));
         const std::string got = game.Received();
         EXPECT_TRUE(IsOneGameLine(got)) << Brief(got);
         if (!c.sent.empty()) {
@@ -392,60 +391,58 @@ struct ImitationGame {
     HWND window;
 };
 
+// The game going away while a message is typed: the rest of it is not
+// delivered (the player is told), soon, and the next message finds no game.
 TEST(BadInput, GameGoingAwayMidMessage) {
     TempDir dir;
     const std::string log = dir.file("chat.log"), received = dir.file("received.bin");
     const std::string message = "a message the game will not see to its end\r";
     const struct {
         const char* name;
-        std::function<size_t()> send;  // sends `message` while the game goes away; what was taken
-        size_t atMost;
+        std::function<void(vek::GameTyper&, const std::function<bool()>&)> send;  // sends while the game goes away
     } cases[] = {
         {"in-process window destroyed on the 5th character",
-         [&] {
+         [&](vek::GameTyper& typer, const std::function<bool()>& told) {
              GameWindow game;
              game.Arm(4, GameWindow::OnChar::Vanish);
-             return vek::TypeInto(game.hWnd(), message);
-         },
-         5},
+             typer.Type(message);
+             PumpUntil(told, 10000);
+         }},
         {"imitation game hung after 5 characters, then killed",
-         [&] {
+         [&](vek::GameTyper& typer, const std::function<bool()>& told) {
              ImitationGame game("--log " + Quoted(log) + " --received " + Quoted(received) + " --hang-after 5");
-             if (!game.window) return message.size() + 1;
-             std::thread killer([&] {
-                 ::Sleep(400);
-                 ::TerminateProcess(game.process.handle(), 1);
-             });
-             const size_t taken = vek::WindowGameLink().Type(message);
-             killer.join();
-             return taken;
-         },
-         5},
+             ASSERT_TRUE(game.window);
+             typer.Type(message);
+             PumpUntil(nullptr, 400);
+             ::TerminateProcess(game.process.handle(), 1);
+             PumpUntil(told, 10000);
+         }},
         {"imitation game killed while typing",
-         [&] {
+         [&](vek::GameTyper& typer, const std::function<bool()>& told) {
              ImitationGame game("--log " + Quoted(log) + " --received " + Quoted(received));
-             if (!game.window) return message.size() + 1;
-             std::string longer(20000, 'x');
-             std::thread killer([&] {
-                 ::Sleep(100);
-                 ::TerminateProcess(game.process.handle(), 1);
-             });
-             const size_t taken = vek::WindowGameLink().Type(longer + "\r");
-             killer.join();
-             return taken;
-         },
-         20000},
+             ASSERT_TRUE(game.window);
+             typer.Type(std::string(20000, 'x') + "\r");
+             PumpUntil(nullptr, 100);
+             ::TerminateProcess(game.process.handle(), 1);
+             PumpUntil(told, 10000);
+         }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
+        TyperEvents events;
+        vek::GameTyper typer;
+        ASSERT_TRUE(typer.Attach(events));
+        const auto notDelivered = [&] {
+            return !events.told.empty() && events.told.back().rfind("not delivered (gone", 0) == 0;
+        };
         const ULONGLONG t0 = ::GetTickCount64();
-        const size_t taken = c.send();
-        EXPECT_LT(::GetTickCount64() - t0, 10000u) << "the send must end soon after the game is gone";
-        EXPECT_LE(taken, c.atMost);
-        // Later messages find no game and go nowhere, at once.
-        const ULONGLONG t1 = ::GetTickCount64();
-        EXPECT_EQ(vek::WindowGameLink().Type("next\r"), 0u);
-        EXPECT_LT(::GetTickCount64() - t1, 2000u);
+        c.send(typer, notDelivered);
+        EXPECT_TRUE(notDelivered()) << (events.told.empty() ? "nothing told" : events.told.back());
+        EXPECT_LT(::GetTickCount64() - t0, 10000u) << "the message must end soon after the game is gone";
+        // A later message finds no game, at once.
+        typer.Type("next\r");
+        EXPECT_TRUE(PumpUntil([&] { return events.told.back() == "not delivered (no game, last): next\r"; }, 2000));
+        EXPECT_TRUE(typer.Idle());
     }
 }
 

@@ -5,8 +5,6 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <atomic>
-#include <thread>
 
 #include "app/mdlChat.h"
 #include "game_formats.h"
@@ -14,7 +12,6 @@
 #include "core/shell_rules.h"
 #include "resource.h"
 #include "support/gamewindow.h"
-#include "compose/gamelink.h"
 #include "support/winapp.h"
 #include "win/richedit.h"
 #include "win/text.h"
@@ -286,7 +283,7 @@ TEST_F(SenderTest, EnterSendsEachTypeWithItsPrefixAndEmptiesTheComposer) {
         game.Clear();
         Compose(f, "hi");
         SendComposed(f);
-        EXPECT_EQ(game.Received(), c.sent) << TypeShown(f);
+        EXPECT_TRUE(PumpUntil(f, [&] { return game.Received() == c.sent; })) << TypeShown(f) << game.Received();
         EXPECT_EQ(Recalled(f), "hi");  // the markup alone
         EXPECT_EQ(ReadText(ComposerBox(f)), "");
         EXPECT_EQ(vek::win::GetSelColor(ComposerBox(f)), vek::NormalColor);
@@ -300,11 +297,13 @@ TEST_F(SenderTest, EmptyComposerSendsThePrefixAndCarriageReturnOnly) {
     GameWindow game;
     const char* sent[] = {"\r", ";\r", "/\"\" \r"};
     for (int type = 0; type < 3; ++type) {
+        game.Clear();
         Compose(f, "earlier");
         SendComposed(f);
+        ASSERT_TRUE(PumpUntil(f, [&] { return game.Received().find('\r') != std::string::npos; }));
         game.Clear();
         SendComposed(f);
-        EXPECT_EQ(game.Received(), sent[type]) << type;
+        EXPECT_TRUE(PumpUntil(f, [&] { return game.Received() == sent[type]; })) << type << game.Received();
         EXPECT_EQ(Recalled(f), "");  // the empty message is the last one now
         ClickTypeButton(f);
     }
@@ -320,8 +319,7 @@ TEST_F(SenderTest, EnterKeyInTheComposerRunsTheSendingSequence) {
     // the message must not carry a line break of its own.
     ::PostMessageW(ComposerBox(f), WM_KEYDOWN, VK_RETURN, 1);
     ::PostMessageW(ComposerBox(f), WM_KEYUP, VK_RETURN, 0xC0000001);
-    PumpPending(&f);
-    EXPECT_EQ(game.Received(), "yo\r");
+    EXPECT_TRUE(PumpUntil(f, [&] { return game.Received() == "yo\r"; })) << game.Received();
     EXPECT_EQ(ReadText(ComposerBox(f)), "");  // no line break left behind
 }
 
@@ -330,66 +328,81 @@ TEST_F(SenderTest, BytesAbove127ArriveAsSingleBytes) {
     GameWindow game;
     std::string all;
     for (int b = 1; b < 256; ++b) all += static_cast<char>(b);
-    EXPECT_EQ(vek::WindowGameLink().Type(all), all.size());
-    EXPECT_EQ(game.Received(), all);
+    TyperEvents events;
+    vek::GameTyper typer;
+    ASSERT_TRUE(typer.Attach(events));
+    typer.Type(all);
+    EXPECT_TRUE(PumpUntil(f, [&] { return game.Received() == all; }));
     EXPECT_FALSE(game.AnyWideParam());
 
     game.Clear();
     Compose(f, "caf\xe9 \xff");
     SendComposed(f);
-    EXPECT_EQ(game.Received(), "caf\xe9 \xff\r");
+    EXPECT_TRUE(PumpUntil(f, [&] { return game.Received() == "caf\xe9 \xff\r"; }));
+    EXPECT_TRUE(events.told.empty());
 }
 
-TEST_F(SenderTest, NoGameWindowSendsNothingButClearsAndKeepsTheMessageForRecall) {
+// Nothing goes out, the composer is emptied all the same and F9 brings the
+// message back; the display says so.
+TEST_F(SenderTest, NoGameWindowSendsNothingButClearsKeepsTheMessageForRecallAndSaysSo) {
     frmChat& f = *form;
     ASSERT_EQ(::FindWindowA("AppClass", "Ember Heraldry"), nullptr);
     Compose(f, "lost?");
     SendComposed(f);
     EXPECT_EQ(ReadText(ComposerBox(f)), "");
     EXPECT_EQ(Recalled(f), "lost?");
-    EXPECT_EQ(vek::WindowGameLink().Type("x\r"), 0u);
+    EXPECT_NE(ReadText(Display(f)).find("not delivered (the game is not running): lost?  F9 brings it back."),
+              std::string::npos)
+        << ReadText(Display(f));
 }
 
-TEST_F(SenderTest, HungGameStopsTheMessageWithinTheBoundAndTheProgramKeepsAnswering) {
+// A game that stops answering in the middle of a message: the window goes
+// on answering; the message waits, and the player is told; a message sent
+// meanwhile waits behind it. Once the game answers again, typing goes on
+// after the character that was waiting (it is not typed twice), and the
+// player is told that too. Nothing is left half-typed in the game.
+TEST_F(SenderTest, AMessageWaitsForAHungGameAndGoesOnWhenItAnswers) {
     frmChat& f = *form;
     GameWindow game;
     game.Arm(2, GameWindow::OnChar::Hang);  // takes "ab", then hangs on "c"
-
-    // While the send waits, another thread asks the window something and
-    // must get its answer at once, not after the game.
-    std::atomic<bool> answered{false};
-    std::atomic<int> answerMs{-1};
-    std::thread asker([&] {
-        ::Sleep(300);
-        const ULONGLONG t0 = ::GetTickCount64();
-        DWORD_PTR len = 0;
-        answered = ::SendMessageTimeoutW(f.hWnd(), WM_GETTEXTLENGTH, 0, 0, SMTO_BLOCK, 1000, &len) != 0;
-        answerMs = static_cast<int>(::GetTickCount64() - t0);
-    });
-
     Compose(f, "abcdef");
     const ULONGLONG t0 = ::GetTickCount64();
     SendComposed(f);
-    const ULONGLONG took = ::GetTickCount64() - t0;
-    asker.join();
-
-    EXPECT_LT(took, 10000u) << "the send must give up on a hung game";
-    EXPECT_TRUE(answered.load()) << "no answer within a second, after " << answerMs.load() << " ms";
+    EXPECT_LT(::GetTickCount64() - t0, 500u) << "sending never waits for the game";
+    ::SetWindowTextW(PageBox(f), L"Bob");
+    ClickTypeButton(f);
+    ClickTypeButton(f);  // Page
+    Compose(f, "secret");
+    SendComposed(f);  // behind the first
+    ASSERT_TRUE(PumpUntil(f, [&] { return ReadText(Display(f)).find("waits for it: abcdef") != std::string::npos; }, 5000))
+        << ReadText(Display(f));
+    DWORD_PTR len = 0;
+    EXPECT_TRUE(::SendMessageTimeoutW(f.hWnd(), WM_GETTEXTLENGTH, 0, 0, SMTO_BLOCK, 1000, &len));
     EXPECT_EQ(game.Received(), "abc");
-    EXPECT_EQ(ReadText(ComposerBox(f)), "");
-    EXPECT_EQ(Recalled(f), "abcdef");  // F9 can bring it back
 
-    // Once the game recovers, the rest of the broken message never follows.
     game.Release();
-    Pump(f, 200);
-    EXPECT_EQ(game.Received(), "abc");
+    EXPECT_TRUE(PumpUntil(f, [&] { return game.Received() == "abcdef\r/\"Bob\" secret\r"; })) << game.Received();
+    EXPECT_NE(ReadText(Display(f)).find("the game answers again"), std::string::npos);
 }
 
-TEST_F(SenderTest, GameWindowVanishingMidMessageEndsIt) {
-    GameWindow game;
-    game.Arm(3, GameWindow::OnChar::Vanish);  // destroys itself while taking "d"
-    EXPECT_EQ(vek::TypeInto(game.hWnd(), "abcdef\r"), 4u);
-    EXPECT_EQ(game.Received(), "abcd");
+// The game's window going while a message is typed: what remains of it is
+// not delivered, and the player is told; the next message finds no game.
+TEST_F(SenderTest, TheGameWindowGoingEndsTheMessageAndTheNextFindsNoGame) {
+    frmChat& f = *form;
+    TyperEvents events;
+    vek::GameTyper typer;
+    ASSERT_TRUE(typer.Attach(events));
+    {
+        GameWindow game;
+        game.Arm(3, GameWindow::OnChar::Vanish);  // destroys itself while taking "d"
+        typer.Type("abcdef\r");
+        typer.Type("next\r");
+        ASSERT_TRUE(PumpUntil(f, [&] { return events.told.size() >= 2; })) << events.told.size();
+        EXPECT_EQ(game.Received(), "abcd");
+    }
+    EXPECT_EQ(events.told, (std::vector<std::string>{"not delivered (gone): abcdef\r",
+                                                     "not delivered (no game, last): next\r"}));
+    EXPECT_TRUE(typer.Idle());
 }
 
 // ------------------------------------------------ with the imitation game
@@ -462,7 +475,7 @@ TEST(SenderEndToEnd, EachTypeReachesTheGameAndItsEchoComesBackInTheComposedColou
         EXPECT_EQ(Recalled(*f), markup);
         const std::string typed = vek::OutgoingText(type, "Bob", markup);
         expectReceived += typed;
-        EXPECT_EQ(ReadFileBytes(received), expectReceived) << type;
+        EXPECT_TRUE(PumpUntil(*f, [&] { return ReadFileBytes(received) == expectReceived; })) << type;
 
         // The game's echo comes back through the log into the display.
         const std::vector<std::string> echo = fakegame::EchoBodies(typed.substr(0, typed.size() - 1));
@@ -494,21 +507,25 @@ TEST(SenderEndToEnd, EachTypeReachesTheGameAndItsEchoComesBackInTheComposedColou
     ClearSettings();
 }
 
-TEST(SenderEndToEnd, HungImitationGameEndsTheMessageWithinTheBound) {
+// The real imitation game stops answering for good, then is killed: the
+// message waits, then is not delivered, and the window answered throughout.
+TEST(SenderEndToEnd, AHungImitationGameKeepsTheMessageWaitingUntilItsWindowGoes) {
     ClearSettings();
     TempDir dir;
     const std::string log = dir.file("chat.txt"), received = dir.file("received.bin");
-    ImitationGame game("--log \"" + log + "\" --received \"" + received + "\" --hang-after 3");
-    ASSERT_TRUE(game.window());
-    const ULONGLONG t0 = ::GetTickCount64();
-    const size_t taken = vek::WindowGameLink().Type("abcdefgh\r");
-    EXPECT_LT(::GetTickCount64() - t0, 10000u);
-    EXPECT_EQ(taken, 3u);  // the fourth character hung the game
-    // A later message is not held up either: the game counts as hung now.
-    const ULONGLONG t1 = ::GetTickCount64();
-    EXPECT_EQ(vek::WindowGameLink().Type("next\r"), 0u);
-    EXPECT_LT(::GetTickCount64() - t1, 10000u);
-    EXPECT_EQ(ReadFileBytes(received), "abcd");
+    auto game = std::make_unique<ImitationGame>("--log \"" + log + "\" --received \"" + received + "\" --hang-after 3");
+    ASSERT_TRUE(game->window());
+    TyperEvents events;
+    vek::GameTyper typer;
+    ASSERT_TRUE(typer.Attach(events));
+    typer.Type("abcdefgh\r");
+    ASSERT_TRUE(PumpUntil([&] { return !events.told.empty(); }, 5000));
+    EXPECT_EQ(events.told.front(), "waits: abcdefgh\r");
+    EXPECT_EQ(ReadFileBytes(received), "abcd");  // the fourth character hung the game
+    game.reset();  // killed
+    EXPECT_TRUE(PumpUntil([&] { return events.told.size() == 2; }, 5000));
+    EXPECT_EQ(events.told.back(), "not delivered (gone, last): abcdefgh\r");
+    EXPECT_TRUE(typer.Idle());
 }
 
 }  // namespace

@@ -8,7 +8,9 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "compose/gametyper.h"
 #include "win/handles.h"
 #include "win/window.h"
 
@@ -52,6 +54,19 @@ private:
     HWND hwnd_ = nullptr;
     DWORD threadId_ = 0;
     std::thread thread_;
+};
+
+// What a game typer tells, written down: one line per event.
+struct TyperEvents final : vek::GameTyper::Events {
+    std::vector<std::string> told;
+    void MessageWaits(const std::string& text) override { told.push_back("waits: " + text); }
+    void MessageGoesOn() override { told.push_back("goes on"); }
+    void MessageNotDelivered(const std::string& text, vek::GameTyper::Undelivered why, bool last) override {
+        const char* reason = why == vek::GameTyper::Undelivered::NoGame    ? "no game"
+                             : why == vek::GameTyper::Undelivered::Refused ? "refused"
+                                                                           : "gone";
+        told.push_back(std::string("not delivered (") + reason + (last ? ", last): " : "): ") + text);
+    }
 };
 
 }  // namespace vektest

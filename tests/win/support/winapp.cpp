@@ -110,6 +110,16 @@ bool PumpUntil(frmChat& form, const std::function<bool()>& done, int timeoutMs) 
     }
 }
 
+bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
+    const ULONGLONG end = ::GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
+    for (;;) {
+        PumpPending(nullptr);
+        if (done && done()) return true;
+        if (::GetTickCount64() >= end) return false;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+}
+
 void Pump(frmChat& form, int ms) {
     PumpUntil(form, nullptr, ms);
 }

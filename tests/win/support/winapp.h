@@ -49,6 +49,8 @@ std::string ReadSetting(const char* key, bool* found = nullptr);
 // `ms` milliseconds, or until `done` holds.
 void Pump(frmChat& form, int ms);
 bool PumpUntil(frmChat& form, const std::function<bool()>& done, int timeoutMs = 5000);
+// The same with no form: the thread's messages dispatched as they come.
+bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000);
 // Dispatches what is queued now (no waiting).
 void PumpPending(frmChat* form = nullptr);
 
