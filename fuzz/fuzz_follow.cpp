@@ -5,7 +5,7 @@
 // in the log's folder, or moved out of sight), a deleted log, and passes
 // whose look, open, probe or read fails or whose read comes back short. A model says which file each pass must read
 // and from where; the target aborts when
-//   - a pass hands on anything but the lines of the bytes it consumed: cut
+//   - a pass (of any budget) hands on anything but the lines of the bytes it consumed: cut
 //     at CR, without LF and NUL, a piece of a long line cut at a block's end
 //     counting as a line (so every byte is handed on once, in order);
 //   - a pass starts anywhere but where the handed-on bytes of its file end,
@@ -113,7 +113,7 @@ struct Harness {
     }
 
     // One pass; whether it moved anything.
-    bool Pass(Fault fault) {
+    bool Pass(Fault fault, std::size_t budget = vek::kMaxBlock) {
         if (draining) fault = Fault::None;
         switch (fault) {
             case Fault::Look: files.failLooks = 1; break;
@@ -127,7 +127,7 @@ struct Harness {
         const vektest::FakeFiles::File* atPath = files.Find(kLog);
         const std::string pathBytes = atPath ? atPath->bytes : std::string();
         const std::string oldBytes = draining ? files.Find(*draining)->bytes : std::string();
-        const bool more = follower.Pass();
+        const bool more = follower.Pass(budget);
         const std::string got = Handed();
         const std::int64_t after = follower.LogSize();
         // A fault counts only where the pass came to what it hits: a quiet
@@ -312,7 +312,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 break;
             }
             case 3: h.Pass(Fault::None); break;
-            case 4: h.Pass(h.SomeFault()); break;
+            case 4: {  // a pass with a fault, and a budget of any size
+                const Fault fault = h.SomeFault();
+                h.Pass(fault, in.ConsumeIntegralInRange<std::size_t>(1, 3 * vek::kMaxBlock));
+                break;
+            }
             case 5:  // truncated, and maybe written again at once
                 h.Shrink(0, in.ConsumeBytesAsString(in.ConsumeIntegralInRange<std::size_t>(0, 200)));
                 break;

@@ -565,14 +565,17 @@ bool frmChat::MoveFocusByTab(bool backwards) {
 
 bool frmChat::DoEvents(DWORD timeoutMs, int* quitCode) {
     HANDLE wake = watch_.Handle();
-    const DWORD r = ::MsgWaitForMultipleObjectsEx(wake ? 1 : 0, wake ? &wake : nullptr, timeoutMs, QS_ALLINPUT,
-                                                  MWMO_INPUTAVAILABLE);
+    // While catching up a burst, the loop does not wait: the next part goes
+    // in as soon as what is queued has been handled.
+    const DWORD r = ::MsgWaitForMultipleObjectsEx(wake ? 1 : 0, wake ? &wake : nullptr,
+                                                  catchingUp_ ? 0 : timeoutMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     if (wake && r == WAIT_OBJECT_0) {
         // The log's folder changed: a hint to look at the log now rather
         // than at the next tick.
         watch_.Rearm();
-        tmrFollow_Timer();
+        wakePending_ = true;
     }
+    passRan_ = false;
     MSG msg{};
     while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
@@ -584,6 +587,10 @@ bool frmChat::DoEvents(DWORD timeoutMs, int* quitCode) {
             ::DispatchMessageW(&msg);
         }
     }
+    // The follower's pass comes after what was queued (typing goes first),
+    // unless the timer already brought one in this turn.
+    if ((wakePending_ || catchingUp_) && !passRan_) tmrFollow_Timer();
+    wakePending_ = false;
     return true;
 }
 

@@ -17,6 +17,7 @@
 #include "compose/pagetobox.h"
 #include "core/log_follower.h"
 #include "core/message_sender.h"
+#include "core/pacer.h"
 #include "core/names.h"
 #include "edit/editcommands.h"
 #include "log/chatdisplay.h"
@@ -152,6 +153,10 @@ private:
     // ---- State
     static constexpr UINT_PTR kFollowTimer = 1;
     UINT followTimerMs_ = 0;  // the follower's timer interval; 0 while it is off
+    vek::CatchUpPacer pacer_;  // how much a pass may take
+    bool catchingUp_ = false;  // more was waiting after the last pass
+    bool wakePending_ = false; // the log's folder changed: a pass is due
+    bool passRan_ = false;     // a pass ran in this turn of the message loop
     bool Logging = false;
     bool FocusRedirected = false;  // the button passed the focus on once
     HWND focusBack_ = nullptr;     // the control that had the focus last

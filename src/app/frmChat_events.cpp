@@ -90,6 +90,7 @@ void frmChat::mnuFileExit_Click() { Form_Unload(); }
 
 void frmChat::StartLog() {
     follower_.Start(mdlChat::LogFile);
+    catchingUp_ = false;
     Logging = true;
     EnableFollowingControls(true);
     watch_.Watch(mdlChat::LogFile);
@@ -101,10 +102,11 @@ void frmChat::StopLog() {
     // would have had come now (within a bound, for a burst still arriving).
     if (Logging) {
         const ULONGLONG until = ::GetTickCount64() + kLastPassesMs;
-        while (follower_.Pass() && ::GetTickCount64() < until) {
+        while (follower_.Pass(pacer_.Budget()) && ::GetTickCount64() < until) {
         }
     }
     Logging = false;
+    catchingUp_ = false;
     StopFollowTimer();
     watch_.Stop();
     EnableFollowingControls(false);
@@ -114,7 +116,17 @@ void frmChat::AppendData(const std::string& line) { display_.AppendData(line); }
 
 void frmChat::tmrFollow_Timer() {
     if (!Logging) return;
-    const bool more = follower_.Pass();
+    passRan_ = true;
+    // Each pass is sized by the time the ones before took, so that the
+    // window keeps answering while a burst goes in.
+    LARGE_INTEGER freq{}, t0{}, t1{};
+    ::QueryPerformanceFrequency(&freq);
+    ::QueryPerformanceCounter(&t0);
+    const bool more = follower_.Pass(pacer_.Budget());
+    ::QueryPerformanceCounter(&t1);
+    pacer_.Took(follower_.LastPassBytes(),
+                static_cast<double>(t1.QuadPart - t0.QuadPart) * 1000.0 / static_cast<double>(freq.QuadPart));
+    catchingUp_ = more;
     if (Logging) SetFollowTimer(more ? kCatchUpIntervalMs : kFollowIntervalMs);
 }
 

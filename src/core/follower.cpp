@@ -43,7 +43,7 @@ void SetFingerprint(FollowState& s, std::string_view lastBytes) {
     Remember(s, lastBytes);
 }
 
-ReadRequest PlanRead(FollowState& s, const LogProbe& probe) {
+ReadRequest PlanRead(FollowState& s, const LogProbe& probe, std::uint32_t limit) {
     if (probe.identity) {
         if (s.Identity && *s.Identity != *probe.identity) Restart(s);  // replaced
         s.Identity = probe.identity;
@@ -59,7 +59,7 @@ ReadRequest PlanRead(FollowState& s, const LogProbe& probe) {
     }
     r.check = static_cast<std::uint32_t>(s.Tail.size());
     r.offset = s.LogSize - r.check;
-    r.count = r.check + static_cast<std::uint32_t>(std::min<std::int64_t>(grown, kMaxBlock));
+    r.count = r.check + static_cast<std::uint32_t>(std::min<std::int64_t>(grown, std::min(limit, kMaxBlock)));
     return r;
 }
 

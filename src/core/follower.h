@@ -75,8 +75,8 @@ void SetFingerprint(FollowState& s, std::string_view lastBytes);
 
 // Decides this pass's read. A log now shorter than LogSize (truncated), or a
 // different file at the path (replaced by a rename), is followed again from
-// byte 0. Never asks for more than kMaxBlock new bytes.
-ReadRequest PlanRead(FollowState& s, const LogProbe& probe);
+// byte 0. Never asks for more than `limit` new bytes (at most kMaxBlock).
+ReadRequest PlanRead(FollowState& s, const LogProbe& probe, std::uint32_t limit = kMaxBlock);
 
 // Whether bytes read as `r` asked (more than r.check of them: fewer are a
 // failed read) begin with the fingerprint. When they do not, the log was cut

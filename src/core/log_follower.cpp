@@ -52,7 +52,8 @@ bool LogFollower::Changed(std::optional<LogLook>& look) {
     return id && state_.Identity && *id != *state_.Identity;
 }
 
-bool LogFollower::Pass() {
+bool LogFollower::Pass(std::size_t budget) {
+    passBytes_ = 0;
     // A quiet log is only looked at, never opened.
     std::optional<LogLook> look;
     if (renamed_.empty() && !behind_ && !Changed(look)) return false;
@@ -70,12 +71,16 @@ bool LogFollower::Pass() {
         Drain(any);
         behind = true;  // the file at the path comes next
     } else if (probe) {
-        Read read = Block(*f, *probe, any);
-        // Catching up a burst: a second block goes into the same insertion.
-        if (read == Read::More && behind_) read = Block(*f, *probe, any);
+        // Blocks until the budget is spent; they all go into one insertion.
+        Read read = Read::Done;
+        do {
+            const std::size_t limit = std::min<std::size_t>(budget - std::min(budget, passBytes_), kMaxBlock);
+            read = Block(*f, *probe, any, static_cast<std::uint32_t>(std::max<std::size_t>(limit, 1)));
+        } while (read == Read::More && passBytes_ < budget);
         behind = read == Read::More;
         readPath = read != Read::Failed && readTo_ >= probe->length;
     }
+    facts_.readWholeBlock = behind;
     f.reset();
     // What was looked at is taken in only when the pass read the log at the
     // path without a failure: otherwise the next pass tries again, changed or
@@ -114,9 +119,8 @@ void LogFollower::Drain(bool& any) {
     StartFollowing(state_, std::nullopt);
 }
 
-void LogFollower::Note(std::int64_t offset, std::size_t bytes) {
+void LogFollower::Note(std::int64_t offset) {
     if (facts_.firstReadOffset < 0) facts_.firstReadOffset = offset;
-    if (bytes >= kMaxBlock) facts_.readWholeBlock = true;
 }
 
 void LogFollower::Hand(std::span<const std::string_view> lines, bool& any) {
@@ -124,12 +128,13 @@ void LogFollower::Hand(std::span<const std::string_view> lines, bool& any) {
     if (!lines.empty()) any = true;
 }
 
-std::optional<std::string_view> LogFollower::ReadNew(LogFile& f, const LogProbe& probe, bool whole) {
+std::optional<std::string_view> LogFollower::ReadNew(LogFile& f, const LogProbe& probe, bool whole,
+                                                     std::uint32_t limit) {
     // A log found cut and written again is read from its first byte at once;
     // but not its last bytes: where they begin, and so what they are, is
     // planned anew.
     for (int attempt = 0; attempt < (whole ? 1 : 2); ++attempt) {
-        const ReadRequest r = PlanRead(state_, probe);
+        const ReadRequest r = PlanRead(state_, probe, limit);
         readTo_ = state_.LogSize;
         if (r.count == 0) return std::string_view();
         buffer_.resize(r.count);
@@ -140,21 +145,30 @@ std::optional<std::string_view> LogFollower::ReadNew(LogFile& f, const LogProbe&
         const std::string_view bytes(buffer_.data(), std::min<std::size_t>(*got, r.count));
         if (!CheckFingerprint(state_, bytes, r)) continue;
         readTo_ = r.offset + static_cast<std::int64_t>(bytes.size());
-        Note(r.offset + r.check, bytes.size() - r.check);
+        Note(r.offset + r.check);
+        passBytes_ += bytes.size() - r.check;
         return bytes.substr(r.check);
     }
     return std::nullopt;
 }
 
-LogFollower::Read LogFollower::Block(LogFile& f, const LogProbe& probe, bool& any) {
+LogFollower::Read LogFollower::Block(LogFile& f, const LogProbe& probe, bool& any, std::uint32_t limit) {
     const std::int64_t before = state_.LogSize;
-    const std::optional<std::string_view> bytes = ReadNew(f, probe, false);
+    std::optional<std::string_view> bytes = ReadNew(f, probe, false, limit);
     if (!bytes) return Read::Failed;  // LogSize stays; the next pass tries again
     if (bytes->empty()) return Read::Done;
-    Hand(TakeBlock(state_, *bytes), any);
-    // A whole block that took something may have more behind it; a read of
-    // all there was, or a partial line, waits for the next pass.
-    return bytes->size() == kMaxBlock && state_.LogSize != before ? Read::More : Read::Done;
+    std::span<const std::string_view> lines = TakeBlock(state_, *bytes);
+    if (state_.LogSize == before && bytes->size() == limit && limit < kMaxBlock) {
+        // A line longer than the budget: a whole block for it, taken whole or
+        // cut at the block's end as any line that long.
+        bytes = ReadNew(f, probe, false, kMaxBlock);
+        if (!bytes) return Read::Failed;
+        lines = TakeBlock(state_, *bytes);
+    }
+    Hand(lines, any);
+    // What took something and left more in the file may have more behind it;
+    // a read of all there was, or a partial line, waits for the next pass.
+    return state_.LogSize != before && readTo_ < probe.length ? Read::More : Read::Done;
 }
 
 bool LogFollower::Rest(LogFile& f, const LogProbe& probe, bool& any) {

@@ -4,7 +4,7 @@
 //
 //   LogFollower follower(files, sink);
 //   follower.Start(path);                  // from the log's end
-//   bool more = follower.Pass();           // lines go to sink; more: call again soon
+//   bool more = follower.Pass(budget);     // lines go to sink; more: call again soon
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -62,7 +62,7 @@ public:
 // What a pass was, for telling news from old lines.
 struct PassFacts {
     std::int64_t firstReadOffset = 0;  // where its first read began in its file
-    bool readWholeBlock = false;       // a read filled a whole block: more was waiting
+    bool readWholeBlock = false;       // more was waiting than the pass took: catching up
     bool previousBehind = false;       // the pass before was catching up too
 };
 
@@ -107,9 +107,11 @@ public:
     // whole). Forgets everything of an earlier log.
     void Start(std::string path);
 
-    // One pass: hands on the complete lines the log got since the last pass
-    // (at most a block; two while catching up, since every insertion into the
-    // display has a cost of its own). A log renamed away is read to its end
+    // One pass: hands on the complete lines the log got since the last pass,
+    // taking at most `budget` new bytes (in reads of at most a block; a line
+    // longer than the budget is still taken whole, or in pieces of a block),
+    // so that a burst goes in by parts the window can take while it keeps
+    // answering. A log renamed away is read to its end
     // first, its unfinished last line included; a log truncated, replaced, or
     // cut and written again is followed again from its first byte. While the
     // log's length and times stay as they were, a pass only looks at it by
@@ -117,7 +119,10 @@ public:
     // never opened. Failures (look, open, probe, read) skip what needed them;
     // the next pass tries again. Returns true when more is waiting, so that
     // the next pass should come soon.
-    bool Pass();
+    bool Pass(std::size_t budget = kMaxBlock);
+
+    // New bytes the last pass read.
+    std::size_t LastPassBytes() const { return passBytes_; }
 
     const std::string& Path() const { return path_; }
     // Bytes of the followed file handed on so far.
@@ -133,20 +138,23 @@ private:
         Done,    // all there was, or a partial line that waits for its end
         Failed,  // the read failed; nothing was taken
     };
-    // Reads what is new at LogSize of the file `probe` describes (at most a
-    // block), the fingerprint checked: a view into buffer_, empty when there
-    // is nothing new, nullopt when the read failed. whole: all or nothing.
-    std::optional<std::string_view> ReadNew(LogFile& f, const LogProbe& probe, bool whole);
-    // Reads one block at LogSize of the file `probe` describes.
-    Read Block(LogFile& f, const LogProbe& probe, bool& any);
+    // Reads what is new at LogSize of the file `probe` describes (at most
+    // `limit` bytes), the fingerprint checked: a view into buffer_, empty when
+    // there is nothing new, nullopt when the read failed. whole: all or
+    // nothing.
+    std::optional<std::string_view> ReadNew(LogFile& f, const LogProbe& probe, bool whole,
+                                            std::uint32_t limit = kMaxBlock);
+    // Reads at most `limit` new bytes at LogSize of the file `probe`
+    // describes, and hands on their lines.
+    Read Block(LogFile& f, const LogProbe& probe, bool& any, std::uint32_t limit = kMaxBlock);
     // Reads the last bytes of a file that will not grow again, its
     // unfinished last line included; false when the read failed.
     bool Rest(LogFile& f, const LogProbe& probe, bool& any);
     // A pass over the file the log was renamed to.
     void Drain(bool& any);
     void Hand(std::span<const std::string_view> lines, bool& any);
-    // Notes a read that took `bytes` at `offset` in this pass's facts.
-    void Note(std::int64_t offset, std::size_t bytes);
+    // Notes a read of new bytes at `offset` in this pass's facts.
+    void Note(std::int64_t offset);
 
     LogFiles& files_;
     LineSink& sink_;
@@ -160,6 +168,7 @@ private:
     std::optional<LogLook> lastLook_;  // the log as the last pass that got through found it
     int quietPasses_ = 0;              // passes since its identity was last made sure of
     std::int64_t readTo_ = 0;          // where the last read ended
+    std::size_t passBytes_ = 0;        // new bytes read in the pass under way
 };
 
 }  // namespace vek

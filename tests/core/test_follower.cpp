@@ -98,38 +98,38 @@ TEST(Follower, PartialLinesAreHeldBackUntilTheirCr) {
     }
 }
 
-// A burst: one block in the first pass; once behind, two blocks go into one
-// pass (one insertion into the display), no more; every line arrives whole,
-// in order, also the ones that cross a block's end, and only the last pass
-// says that nothing more is waiting.
-TEST(Follower, ABurstComesABlockThenTwoAtATimeWithEveryLineWhole) {
-    Follower f;
-    f.files.Append(kLog, "");
-    f.follower.Start(kLog);
+// A burst comes in passes of at most the budget the window gives (a line
+// longer than the budget comes whole all the same); every line arrives
+// whole, in order, also those that cross a block's end, and only the last
+// pass says that nothing more is waiting.
+TEST(Follower, ABurstComesInPassesOfAtMostTheBudgetWithEveryLineWhole) {
     Lines written;
     std::string burst;
     for (int i = 0; written.size() < 6000; ++i) {
         written.push_back("[2026-12-07 11:30:05] line " + std::to_string(i) + std::string(i % 37, 'x'));
         burst += written.back() + "\r\n";
     }
+    written.push_back(std::string(3000, 'L'));  // longer than the smallest budget
+    burst += written.back() + "\r\n";
     ASSERT_GT(burst.size(), 4u * kMaxBlock);
-    f.files.Append(kLog, burst);
-
-    std::vector<std::int64_t> taken;  // bytes each pass took
-    bool more = true;
-    for (int i = 0; i < 100 && more; ++i) {
-        const std::int64_t before = f.follower.LogSize();
-        more = f.follower.Pass();
-        taken.push_back(f.follower.LogSize() - before);
+    for (std::size_t budget : {std::size_t{1000}, std::size_t{kMaxBlock}, std::size_t{3 * kMaxBlock}}) {
+        SCOPED_TRACE(budget);
+        Follower f;
+        f.files.Append(kLog, "");
+        f.follower.Start(kLog);
+        f.files.Append(kLog, burst);
+        bool more = true;
+        int passes = 0;
+        for (; passes < 2000 && more; ++passes) {
+            const std::int64_t before = f.follower.LogSize();
+            more = f.follower.Pass(budget);
+            EXPECT_LE(f.follower.LogSize() - before, static_cast<std::int64_t>(std::max<std::size_t>(budget, 3002)));
+            EXPECT_GE(f.follower.LastPassBytes(), static_cast<std::size_t>(f.follower.LogSize() - before));
+        }
+        EXPECT_GE(passes, static_cast<int>(burst.size() / std::max<std::size_t>(budget, 3002)));
+        EXPECT_EQ(f.sink.Take(), written);
+        EXPECT_EQ(f.follower.LogSize(), static_cast<std::int64_t>(burst.size()));
     }
-    ASSERT_FALSE(more);
-    ASSERT_GE(taken.size(), 3u);
-    EXPECT_GT(taken[0], 0);
-    EXPECT_LE(taken[0], kMaxBlock);
-    EXPECT_GT(taken[1], kMaxBlock);
-    for (std::int64_t t : taken) EXPECT_LE(t, 2 * static_cast<std::int64_t>(kMaxBlock));
-    EXPECT_EQ(f.sink.Take(), written);
-    EXPECT_EQ(f.follower.LogSize(), static_cast<std::int64_t>(burst.size()));
 }
 
 // A line that never gets its CR must not grow the held-back text without
@@ -267,19 +267,17 @@ TEST(Follower, EachPassSaysWhereItReadAndWhetherItWasCatchingUp) {
     f.files.Truncate(kLog, 0);
     f.files.Append(kLog, "after truncation\r\n");
     f.Pass();
-    // news; a block of the burst; two more; its end; the truncated log
-    ASSERT_EQ(f.sink.passes.size(), 5u);
+    // news; the burst a block at a time, then its end; the truncated log
+    ASSERT_EQ(f.sink.passes.size(), 6u);
+    const std::int64_t block = kMaxBlock;
     const struct {
         std::int64_t offset;
-        bool whole, previousBehind;
-    } want[] = {{8, false, false},
-                {14, true, false},
-                {14 + kMaxBlock, true, true},
-                {14 + 3 * static_cast<std::int64_t>(kMaxBlock), false, true},
-                {0, false, false}};
+        bool catchingUp, previousBehind;
+    } want[] = {{8, false, false},     {14, true, false}, {14 + block, true, true}, {14 + 2 * block, true, true},
+                {14 + 3 * block, false, true}, {0, false, false}};
     for (std::size_t i = 0; i < std::size(want); ++i) {
         EXPECT_EQ(f.sink.passes[i].firstReadOffset, want[i].offset) << i;
-        EXPECT_EQ(f.sink.passes[i].readWholeBlock, want[i].whole) << i;
+        EXPECT_EQ(f.sink.passes[i].readWholeBlock, want[i].catchingUp) << i;
         EXPECT_EQ(f.sink.passes[i].previousBehind, want[i].previousBehind) << i;
     }
 }
@@ -352,7 +350,8 @@ TEST(Follower, FailuresKeepLogSizeAndTheNextPassGoesOn) {
         {"probes fail", [](FakeFiles& fs) { fs.failProbes = 100; }, {}},
         {"reads fail", [](FakeFiles& fs) { fs.failReads = 100; }, {}},
         {"read comes back empty", [](FakeFiles& fs) { fs.shortRead = 0; }, {}},
-        {"read ends inside the second line", [](FakeFiles& fs) { fs.shortRead = 7; }, {"abc"}},
+        // Within the budget, the pass reads on.
+        {"read ends inside the second line", [](FakeFiles& fs) { fs.shortRead = 7; }, {"abc", "def"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -362,7 +361,7 @@ TEST(Follower, FailuresKeepLogSizeAndTheNextPassGoesOn) {
         f.files.Append(kLog, "abc\r\ndef\r\n");
         c.fault(f.files);
         EXPECT_EQ(f.Pass(), c.first);
-        EXPECT_EQ(f.follower.LogSize(), c.first.empty() ? 0 : 5);
+        EXPECT_EQ(f.follower.LogSize(), c.first.empty() ? 0 : 10);
         f.files.failProbes = f.files.failReads = 0;
         f.follower.Pass();
         Lines all = c.first;
