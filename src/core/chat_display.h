@@ -82,6 +82,9 @@ public:
     void AddLogLine(std::string_view line);  // a line as the follower gives it
     void AddShown(const ShownText& shown);   // any shown text
     bool HasText() const { return hasText_; }  // something visible was added
+    // Paragraph breaks added since Begin: the lines the document adds to the
+    // display, a line break inside a line's text included.
+    std::size_t Paragraphs() const { return paragraphs_; }
     std::string_view Finish();            // closes the document; valid until Begin
 
     void SetCodePage(int codepage) { codepage_ = codepage; }
@@ -97,6 +100,7 @@ private:
     bool hasColor_ = false;
     bool afterCr_ = false;
     bool hasText_ = false;
+    std::size_t paragraphs_ = 0;
 };
 
 // Index of a text colour in the colour table ChatRtf writes (1 = NormalColor,
