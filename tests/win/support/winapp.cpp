@@ -47,10 +47,12 @@ void ClickTypeButton(frmChat& f) {
 }
 
 std::string TypeTooltipText(const frmChat& f) {
-    // The tooltip is a window of the form's thread, owned by the form.
+    // The tooltip is a window of the form's thread, owned by the form; the
+    // form has others (a display line's time), which know no button.
     struct Search {
-        HWND owner, found;
-    } search{f.hWnd(), nullptr};
+        HWND owner, button;
+        std::wstring text;
+    } search{f.hWnd(), TypeButton(f), {}};
     ::EnumThreadWindows(
         ::GetCurrentThreadId(),
         [](HWND w, LPARAM lp) -> BOOL {
@@ -58,18 +60,18 @@ std::string TypeTooltipText(const frmChat& f) {
             wchar_t cls[64] = {};
             ::GetClassNameW(w, cls, 64);
             if (::GetWindow(w, GW_OWNER) != s->owner || ::lstrcmpiW(cls, TOOLTIPS_CLASSW) != 0) return TRUE;
-            s->found = w;
-            return FALSE;
+            wchar_t buf[80] = {};
+            TTTOOLINFOW ti{};
+            ti.cbSize = sizeof ti;
+            ti.hwnd = s->owner;
+            ti.uId = reinterpret_cast<UINT_PTR>(s->button);
+            ti.lpszText = buf;
+            ::SendMessageW(w, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&ti));
+            s->text = buf;
+            return s->text.empty();
         },
         reinterpret_cast<LPARAM>(&search));
-    wchar_t buf[80] = {};
-    TTTOOLINFOW ti{};
-    ti.cbSize = sizeof ti;
-    ti.hwnd = f.hWnd();
-    ti.uId = reinterpret_cast<UINT_PTR>(TypeButton(f));
-    ti.lpszText = buf;
-    if (search.found) ::SendMessageW(search.found, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&ti));
-    return vek::win::ToAnsi(buf);
+    return vek::win::ToAnsi(search.text);
 }
 
 void ClearSettings() {
