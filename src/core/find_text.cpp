@@ -54,7 +54,7 @@ bool IsWordChar(char16_t c) {
            !InRange(c, 0xFE30, 0xFE6F) && !InRange(c, 0xFF00, 0xFF0F);
 }
 
-std::optional<TextRange> FindText(std::u16string_view text, std::u16string_view what, TextRange from,
+std::optional<TextRange> FindInText(std::u16string_view text, std::u16string_view what, TextRange from,
                                   FindOptions options) {
     const std::size_t m = what.size();
     if (m == 0 || m > text.size()) return std::nullopt;

@@ -4,7 +4,7 @@
 // display's text (UTF-16, as the control holds it) and selects what this
 // finds; searching the control itself is too slow in long displays.
 //
-//   F3:        FindText(text, what, selection, {dialogDown, ...})
+//   F3:        FindInText(text, what, selection, {dialogDown, ...})
 //   Shift+F3:  the same with down reversed
 //   Ctrl+F:    the dialog's text from FindSeed(the display's selection)
 #pragma once
@@ -45,7 +45,7 @@ bool IsWordChar(char16_t c);
 // ends at or before from.start. Matches may overlap the text around them but
 // never the selection itself. nullopt when `what` is empty or longer than
 // the text, or nothing matches (the selection then stays as it is).
-std::optional<TextRange> FindText(std::u16string_view text, std::u16string_view what, TextRange from,
+std::optional<TextRange> FindInText(std::u16string_view text, std::u16string_view what, TextRange from,
                                   FindOptions options);
 
 // The Find dialog's text taken from the display's selection: the selection

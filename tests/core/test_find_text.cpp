@@ -13,7 +13,7 @@ namespace {
 // The display's text as the control holds it: a CR ends each line.
 const std::u16string kText = u"Orrin: hello\rorrin's cat\rOrrinson left\rhello ORRIN\r";
 
-TEST(FindText, NextMatchEachWayFromTheSelection) {
+TEST(FindInText, NextMatchEachWayFromTheSelection) {
     const std::size_t end = kText.size();
     const struct { const char* name; std::u16string what; TextRange from; FindOptions o; std::optional<TextRange> found; } cases[] = {
         {"up from the end finds the newest", u"orrin", {end, end}, {}, TextRange{45, 50}},
@@ -30,10 +30,10 @@ TEST(FindText, NextMatchEachWayFromTheSelection) {
         {"longer than the text", std::u16string(kText) + u"x", {0, 0}, {true}, std::nullopt},
         {"a selection past the end", u"cat", {end + 9, end + 9}, {}, TextRange{21, 24}},
     };
-    for (const auto& c : cases) EXPECT_EQ(FindText(kText, c.what, c.from, c.o), c.found) << c.name;
+    for (const auto& c : cases) EXPECT_EQ(FindInText(kText, c.what, c.from, c.o), c.found) << c.name;
 }
 
-TEST(FindText, LettersOfTheCodePagesMatchInEitherCase) {
+TEST(FindInText, LettersOfTheCodePagesMatchInEitherCase) {
     const struct { char16_t upper, lower; } pairs[] = {
         {u'A', u'a'}, {0x00C9, 0x00E9}, {0x00DE, 0x00FE}, {0x0100, 0x0101}, {0x0139, 0x013A},
         {0x0147, 0x0148}, {0x014A, 0x014B}, {0x0178, 0x00FF}, {0x017D, 0x017E}, {0x0386, 0x03AC},
@@ -41,8 +41,8 @@ TEST(FindText, LettersOfTheCodePagesMatchInEitherCase) {
     };
     for (const auto& p : pairs) {
         const std::u16string text = std::u16string(u"x ") + p.lower + u" y";
-        EXPECT_EQ(FindText(text, std::u16string(1, p.upper), {0, 0}, {true}), (TextRange{2, 3})) << int(p.upper);
-        EXPECT_EQ(FindText(text, std::u16string(1, p.upper), {0, 0}, {true, true}), std::nullopt) << int(p.upper);
+        EXPECT_EQ(FindInText(text, std::u16string(1, p.upper), {0, 0}, {true}), (TextRange{2, 3})) << int(p.upper);
+        EXPECT_EQ(FindInText(text, std::u16string(1, p.upper), {0, 0}, {true, true}), std::nullopt) << int(p.upper);
     }
     // Neighbours that are no pair stay apart: multiplication sign and O with stroke, dotless i and I.
     EXPECT_EQ(FoldCase(0x00D7), 0x00D7);
@@ -50,7 +50,7 @@ TEST(FindText, LettersOfTheCodePagesMatchInEitherCase) {
     EXPECT_EQ(FoldCase(0x0138), 0x0138);
 }
 
-TEST(FindText, WordCharactersAreLettersAndDigitsNotPunctuation) {
+TEST(FindInText, WordCharactersAreLettersAndDigitsNotPunctuation) {
     for (char16_t c : {u'a', u'Z', u'7', char16_t{0x00E9}, char16_t{0x0436}, char16_t{0x4E2D}})
         EXPECT_TRUE(IsWordChar(c)) << int(c);
     for (char16_t c : {u' ', u'_', u'\'', u'"', u'\r', char16_t{0x00A0}, char16_t{0x00F7}, char16_t{0x2019},
