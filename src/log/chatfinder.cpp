@@ -37,7 +37,13 @@ void ChatFinder::OpenDialog() {
         return;
     }
     dialog_ = ::FindTextW(&params_);
-    if (!dialog_) ReportFailure(L"VekChat: the Find dialog could not be opened");
+    if (!dialog_) {
+        ReportFailure(L"VekChat: the Find dialog could not be opened");
+        return;
+    }
+    // Reading a long display's text takes a while; done now, as the dialog
+    // opens, it leaves the searches only what comes in meanwhile.
+    (void)text_->Current();
 }
 
 bool ChatFinder::PreTranslate(MSG& msg) {

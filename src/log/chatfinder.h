@@ -27,7 +27,8 @@ public:
     UINT Message() const { return message_; }
 
     // Opens the Find dialog, or brings it to the front, with its text taken
-    // from the display's selection when that fits (FindSeed).
+    // from the display's selection when that fits (FindSeed). Opening it
+    // brings the copy of the display's text up to date.
     void OpenDialog();
     // Hands a queued message to the dialog when it is the dialog's (its
     // keys); true when the dialog used it up.
