@@ -138,7 +138,6 @@ TEST(Alerts, TheDialogShowsTheSettingsAndKeepsWhatFitsTheRules) {
     EXPECT_TRUE(v.sound);
     EXPECT_EQ(v.words, kept);
     EXPECT_EQ(ReadSetting("Alert Words"), kept);
-    EXPECT_EQ(ReadSetting("Flash On Pages"), "False");
     f.reset();
     ClearSettings();
 }
