@@ -26,13 +26,6 @@ using namespace vektest;
 
 namespace {
 
-HWND FindDialogOf(const frmChat& f) {
-    HWND w = nullptr;
-    while ((w = FindWindowExW(nullptr, w, L"#32770", nullptr)) != nullptr)
-        if (GetWindow(w, GW_OWNER) == f.hWnd()) return w;
-    return nullptr;
-}
-
 // Milliseconds F3 takes, the caret put at the end first.
 double TimeF3(frmChat& f) {
     HWND d = Display(f);
@@ -56,12 +49,8 @@ int main(int argc, char** argv) {
     TempDir dir;
     const std::string log = dir.file("chat.txt");
     WriteBytes(log, "");
-    ClearSettings();
-    PutSetting("Run Before", "True");
-    PutSetting("Log", log);
-    auto f = MakeForm();
+    auto f = MakeFormFollowing(log);
     if (!f) return 1;
-    f->StartLog();
     HWND d = Display(*f);
 
     // The display: the oldest line holds the text searched for, then chatter.
@@ -78,8 +67,9 @@ int main(int argc, char** argv) {
     double t0 = Seconds();
     PressKey(*f, ComposerBox(*f), 'F', false, true);
     std::printf("Ctrl+F, the dialog opened and the display's text read: %.0f ms\n", (Seconds() - t0) * 1000);
-    HWND dlg = FindDialogOf(*f);
-    if (!dlg) return 1;
+    const std::vector<HWND> dialogs = OwnedWindows(*f, L"#32770");
+    if (dialogs.empty()) return 1;
+    HWND dlg = dialogs.front();
     SetDlgItemTextW(dlg, edt1, L"quartermaster");
     const int end = vek::win::CharCount(d);
     vek::win::SetSel(d, end, end);

@@ -130,12 +130,8 @@ int main(int argc, char** argv) {
     TempDir dir;
     const std::string log = dir.file("chat.txt");
     WriteBytes(log, "");
-    ClearSettings();
-    PutSetting("Run Before", "True");
-    PutSetting("Log", log);
-    auto f = MakeForm();
+    auto f = MakeFormFollowing(log);
     if (!f) return 1;
-    f->StartLog();
     fakegame::Chatter chat(7);
 
     if (!naiveOnly) {

@@ -24,14 +24,10 @@ const std::string kLead = "[2026-12-07 11:30:05] ";
 class ReadingTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ClearSettings();
-        PutSetting("Run Before", "True");
         log = dir.file("chat.txt");
         WriteBytes(log, "");
-        PutSetting("Log", log);
-        form = MakeForm();
+        form = MakeFormFollowing(log);
         ASSERT_TRUE(form);
-        form->StartLog();
         d = Display(*form);
     }
     void TearDown() override {
@@ -133,21 +129,9 @@ TEST_F(ReadingTest, ScrolledUpTheViewHoldsAndTheBarCountsWhatCameBelowUntilFollo
 // ------------------------------------------------------------------- Find
 
 HWND FindDialog(const frmChat& f) {
-    struct Search {
-        HWND owner, found;
-    } s{f.hWnd(), nullptr};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND w, LPARAM lp) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(lp);
-            wchar_t cls[16] = {};
-            GetClassNameW(w, cls, 16);
-            if (GetWindow(w, GW_OWNER) != s->owner || lstrcmpW(cls, L"#32770") != 0 || !IsWindowVisible(w)) return TRUE;
-            s->found = w;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&s));
-    return s.found;
+    for (HWND w : OwnedWindows(f, L"#32770"))
+        if (IsWindowVisible(w)) return w;
+    return nullptr;
 }
 
 TEST_F(ReadingTest, FindSearchesUpFirstAndF3AndShiftF3GoOnEachWay) {
@@ -209,29 +193,17 @@ TEST_F(ReadingTest, FindSearchesUpFirstAndF3AndShiftF3GoOnEachWay) {
 
 // The text of the line-time tooltip while it shows; "" otherwise.
 std::string ShownTip(const frmChat& f, HWND display) {
-    struct Search {
-        HWND owner, display;
-        std::wstring text;
-    } s{f.hWnd(), display, {}};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND w, LPARAM lp) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(lp);
-            wchar_t cls[64] = {};
-            GetClassNameW(w, cls, 64);
-            if (GetWindow(w, GW_OWNER) != s->owner || lstrcmpiW(cls, TOOLTIPS_CLASSW) != 0 || !IsWindowVisible(w))
-                return TRUE;
-            wchar_t buf[80] = {};
-            TTTOOLINFOW ti{};
-            ti.cbSize = sizeof ti;
-            ti.hwnd = s->display;
-            ti.lpszText = buf;
-            SendMessageW(w, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&ti));
-            s->text = buf;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&s));
-    return vek::win::ToAnsi(s.text);
+    for (HWND tip : OwnedWindows(f, TOOLTIPS_CLASSW)) {
+        if (!IsWindowVisible(tip)) continue;
+        wchar_t buf[80] = {};
+        TTTOOLINFOW ti{};
+        ti.cbSize = sizeof ti;
+        ti.hwnd = display;
+        ti.lpszText = buf;
+        SendMessageW(tip, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&ti));
+        return vek::win::ToAnsi(buf);
+    }
+    return "";
 }
 
 TEST_F(ReadingTest, RestingTheMouseOnALineShowsTheTimeItWasWritten) {

@@ -33,6 +33,8 @@ int Dpi(const frmChat& f);
 void ClickTypeButton(frmChat& f);
 // The text of the message-type button's tooltip.
 std::string TypeTooltipText(const frmChat& f);
+// The windows of a class (tooltips, "#32770" for dialogs) that the form owns.
+std::vector<HWND> OwnedWindows(const frmChat& f, const wchar_t* className);
 // Runs a menu command as the menu does.
 void Command(frmChat& f, UINT id);
 // Enter in the composer: the sending sequence.
@@ -57,6 +59,8 @@ std::unique_ptr<frmChat> MakeForm();
 // A form on clean settings (not a first run), following no log: the
 // controls and the Edit menu switched on. Null when the window failed.
 std::unique_ptr<frmChat> MakeFollowingForm();
+// The same, following the log at `log` (which the caller makes).
+std::unique_ptr<frmChat> MakeFormFollowing(const std::string& log);
 
 // A fresh folder under the temp folder, removed with its files at the end.
 class TempDir {
