@@ -1,6 +1,7 @@
 // Follower and display figures under the real window (run under Wine or on
 // Windows): idle cost, latency of one line, burst catch-up into an empty and
-// into a long display, and the character-at-a-time writer for comparison.
+// into a long display, following and with the view held, and the
+// character-at-a-time writer for comparison.
 //
 //   tools/wine-run build/windows/win_follow.exe [--quick]
 //
@@ -68,6 +69,29 @@ double CatchUp(frmChat& f, const std::string& log, const std::string& burst) {
     return Seconds() - t0;
 }
 
+// Scrolls the display up with the wheel, as a player reading back; false
+// when the view did not leave the end.
+bool HeldView(frmChat& f) {
+    RECT r{};
+    GetWindowRect(Display(f), &r);
+    SendMessageW(Display(f), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA * 3), MAKELPARAM(r.left + 20, r.top + 20));
+    HWND bar = GetDlgItem(f.hWnd(), IDC_NEWLINES);
+    const int before = vek::win::CharCount(Display(f));
+    f.AppendData("[2026-12-07 11:30:05] held\r\n");
+    const bool held = IsWindowVisible(bar) && vek::win::CharCount(Display(f)) > before;
+    if (!held) std::printf("the view could not be held\n");
+    return held;
+}
+
+// Seconds a line costs when each goes into the display on its own (a quiet
+// log, one line per pass).
+double OneLineAtATime(frmChat& f, fakegame::Chatter& chat, int n) {
+    fakegame::Stamp st{2026, 12, 7, 11, 30, 5};
+    const double t0 = Seconds();
+    for (int i = 0; i < n; ++i) f.AppendData(fakegame::LogLine(st, chat.Next()));
+    return (Seconds() - t0) / n;
+}
+
 // The writer the display would have without batching: one character at a
 // time, reading the whole text before each to find the end.
 void NaiveAppend(HWND box, const std::string& line) {
@@ -106,12 +130,8 @@ int main(int argc, char** argv) {
     TempDir dir;
     const std::string log = dir.file("chat.txt");
     WriteBytes(log, "");
-    ClearSettings();
-    PutSetting("Run Before", "True");
-    PutSetting("Log", log);
-    auto f = MakeForm();
+    auto f = MakeFollowingForm(log);
     if (!f) return 1;
-    f->StartLog();
     fakegame::Chatter chat(7);
 
     if (!naiveOnly) {
@@ -164,6 +184,19 @@ int main(int argc, char** argv) {
         double s2 = CatchUp(*f, log, Lines(chat, 10000));
         std::printf("burst of 10,000 lines into %d shown lines: %.0f lines/s (%.1f us/line, %.2fx the empty case)\n",
                     fill, 10000 / s2, s2 / 10000 * 1e6, s2 / s1);
+
+        // 5. The same display, the view held where the player scrolled it up
+        // (the wheel), then followed again: a burst, and single lines.
+        if (HeldView(*f)) {
+            double s3 = CatchUp(*f, log, Lines(chat, 10000));
+            std::printf("the same burst with the view held: %.0f lines/s (%.1f us/line, %.2fx following)\n",
+                        10000 / s3, s3 / 10000 * 1e6, s3 / s2);
+            const double held = OneLineAtATime(*f, chat, quick ? 10 : 30);
+            PressKey(*f, Display(*f), VK_END, false, true);  // following again
+            const double following = OneLineAtATime(*f, chat, quick ? 10 : 30);
+            std::printf("one line per insertion, same display: following %.1f ms a line, view held %.1f ms a line\n",
+                        following * 1000, held * 1000);
+        }
     }
 
     if (std::getenv("VEK_BENCH_NO_NAIVE")) {
@@ -172,7 +205,7 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    // 5. The character-at-a-time writer, into a display of 2,000 lines.
+    // 6. The character-at-a-time writer, into a display of 2,000 lines.
     f->StopLog();
     SetWindowTextW(Display(*f), L"");
     fakegame::Chatter chat2(11);

@@ -351,6 +351,20 @@ def history_seeds():
     return {"walk": walk.bytes(), "clean": clean.bytes(), "fill": fill.bytes()}
 
 
+def find_seeds():
+    def seed(text, what, selection, a, b, down, match_case, whole_word):
+        e = Enc().sized(300, text).sized(8, what).sized(200, selection)
+        return e.int(0, 310, a).int(0, 310, b).bool(down).bool(match_case).bool(whole_word).bytes()
+
+    text = "Orrin: hello\rorrin's cat\rOrrinson left\rhello ORRIN\r"
+    return {
+        "up_from_end": seed(text, "orrin", "Orrin", len(text), len(text), False, False, False),
+        "down_whole_word": seed(text, "ORRIN", "two\r\nlines", 0, 5, True, False, True),
+        "match_case": seed(text, "orrin", "", 45, 50, False, True, False),
+        "letters": seed("x \xf1 \xf3\xf4 \xfc\xfb \xf9\xfa y", "\xf0\xf4", "x" * 130, 0, 0, True, False, True),
+    }
+
+
 if __name__ == "__main__":
     write("fuzz_lines", lines_seeds())
     write("fuzz_follow", follow_seeds())
@@ -361,3 +375,4 @@ if __name__ == "__main__":
     write("fuzz_alerts_placement", alerts_placement_seeds())
     write("fuzz_names", names_seeds())
     write("fuzz_history", history_seeds())
+    write("fuzz_find", find_seeds())

@@ -4,3 +4,9 @@
 #define IDI_TYPE0 10
 #define IDI_TYPE1 11
 #define IDI_TYPE2 12
+
+// Log > Alerts...
+#define IDD_ALERTS 100
+#define IDC_ALERT_FLASH 101
+#define IDC_ALERT_WORDS 102
+#define IDC_ALERT_SOUND 103

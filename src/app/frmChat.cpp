@@ -5,6 +5,9 @@
 
 #include <commctrl.h>
 #include <richedit.h>
+#include <windowsx.h>
+
+#include <algorithm>
 
 #include "core/message.h"
 #include "core/shell_rules.h"
@@ -31,6 +34,8 @@ constexpr Place kChatTextPlace{0, 0, 4455, 3015};
 constexpr Place kPageToPlace{375, 3015, vek::kPageToWidthTwips, 345};
 constexpr Place kMessagePlace{360, 3000, 4095, 375};
 constexpr Place kMessageTypePlace{0, 2985, 375, 405};
+constexpr int kNewLinesBarHeight = 270;  // twips, over the display's bottom edge
+constexpr vek::Color kNewLinesBarColor = vek::Rgb(0, 72, 96);
 
 // One of the window's controls.
 struct ChildControl {
@@ -90,6 +95,7 @@ bool frmChat::Create(HINSTANCE instance) {
                                                      ::GetSystemMetrics(SM_CXSMICON),
                                                      ::GetSystemMetrics(SM_CYSMICON), 0)));
     backgroundBrush_.reset(::CreateSolidBrush(vek::BackgroundColor));
+    newLinesBrush_.reset(::CreateSolidBrush(kNewLinesBarColor));
 
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
@@ -131,11 +137,17 @@ void frmChat::CreateMenuBar() {
     ::AppendMenuW(edit, MF_STRING, IDM_EDIT_DELETE, L"De&lete\tDel");
     ::AppendMenuW(edit, MF_SEPARATOR, 0, nullptr);
     ::AppendMenuW(edit, MF_STRING, IDM_EDIT_SELECTALL, L"Select &All\tCtrl+A");
+    ::AppendMenuW(edit, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(edit, MF_STRING, IDM_EDIT_FIND, L"&Find...\tCtrl+F");
+    ::AppendMenuW(edit, MF_STRING, IDM_EDIT_FINDNEXT, L"Find &Next\tF3");
+    ::AppendMenuW(edit, MF_STRING, IDM_EDIT_FINDPREVIOUS, L"Find Pre&vious\tShift+F3");
     HMENU log = ::CreatePopupMenu();
     ::AppendMenuW(log, MF_STRING, IDM_LOG_START, L"St&art");
     ::AppendMenuW(log, MF_STRING | MF_GRAYED, IDM_LOG_STOP, L"St&op");
     ::AppendMenuW(log, MF_SEPARATOR, 0, nullptr);
     ::AppendMenuW(log, MF_STRING, IDM_LOG_AUTOSTART, L"A&utostart");
+    ::AppendMenuW(log, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(log, MF_STRING, IDM_LOG_ALERTS, L"A&lerts...");
     // In the order of kFileMenu, kEditMenu, kLogMenu.
     ::AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"&File");
     ::AppendMenuW(bar, MF_POPUP | MF_GRAYED, reinterpret_cast<UINT_PTR>(edit), L"&Edit");
@@ -147,9 +159,10 @@ void frmChat::CreateControls() {
     // The window's controls, in the order they are created; the tab order is
     // MoveFocusByTab's.
     static const ChildControl kControls[] = {
+        // Clipping its siblings keeps the new-lines bar over it.
         {&frmChat::rtfChatText, nullptr,
-         WS_CHILD | WS_VISIBLE | WS_DISABLED | WS_TABSTOP | WS_VSCROLL | WS_BORDER | ES_MULTILINE | ES_AUTOVSCROLL |
-             ES_SAVESEL,
+         WS_CHILD | WS_VISIBLE | WS_DISABLED | WS_TABSTOP | WS_VSCROLL | WS_BORDER | WS_CLIPSIBLINGS | ES_MULTILINE |
+             ES_AUTOVSCROLL | ES_SAVESEL,
          IDC_CHATTEXT, kChatTextPlace},
         {&frmChat::txtPageTo, WC_EDITW, WS_CHILD | WS_DISABLED | WS_TABSTOP | ES_AUTOHSCROLL, IDC_PAGETO,
          kPageToPlace},
@@ -158,6 +171,9 @@ void frmChat::CreateControls() {
          kMessagePlace},
         {&frmChat::cmdMessageType, WC_BUTTONW, WS_CHILD | WS_VISIBLE | WS_DISABLED | WS_TABSTOP | BS_OWNERDRAW,
          IDC_MESSAGETYPE, kMessageTypePlace},
+        // Shown while the view is held with news below it; a click follows again.
+        {&frmChat::lblNewLines, WC_STATICW, WS_CHILD | SS_NOTIFY | SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX,
+         IDC_NEWLINES, {0, 0, 0, 0}},
     };
     for (const ChildControl& c : kControls) {
         HWND h = ::CreateWindowExW(0, c.className ? c.className : RichEditClass(), L"", c.style, Px(c.place.left),
@@ -180,6 +196,11 @@ void frmChat::CreateControls() {
     display_.Attach(rtfChatText, static_cast<int>(::GetACP()));
     lines_.Add(display_);
     lines_.Add(names_);
+    alerts_.Attach(hWnd());
+    lines_.Add(alerts_);
+    displayText_.Attach(rtfChatText);
+    finder_.Attach(hWnd(), rtfChatText, displayText_);
+    lineTimeTip_.Attach(hWnd(), rtfChatText, kLineTimeTimer);
     composer_.Attach(rtfMessage);
     pageTo_.Attach(txtPageTo);
     edit_.Attach(hWnd());
@@ -214,7 +235,7 @@ void frmChat::ApplyFonts() {
     lf.lfQuality = DEFAULT_QUALITY;
     wcsncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
     UniqueFont font(::CreateFontIndirectW(&lf));
-    for (HWND h : {rtfChatText, txtPageTo, rtfMessage}) {
+    for (HWND h : {rtfChatText, txtPageTo, rtfMessage, lblNewLines}) {
         ::SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
     }
     // RichEdits take the face and size into their own formats.
@@ -260,8 +281,18 @@ void frmChat::Form_Resize() {
     place(txtPageTo, kPageToPlace.left, l.pageToTop, kPageToPlace.width, kPageToPlace.height);
     place(rtfMessage, MessageLeft, l.messageTop, l.messageWidth, kMessagePlace.height);
     if (dwp) ::EndDeferWindowPos(dwp);
+    PlaceNewLinesBar();
     lineY_ = l.lineY;
     ::InvalidateRect(hWnd(), nullptr, TRUE);
+}
+
+void frmChat::PlaceNewLinesBar() {
+    // Across the display's text area, leaving its border and scroll bar free.
+    RECT r{};
+    ::GetClientRect(rtfChatText, &r);
+    ::MapWindowPoints(rtfChatText, hWnd(), reinterpret_cast<POINT*>(&r), 2);
+    const int h = std::min<int>(Px(kNewLinesBarHeight), r.bottom - r.top);
+    ::SetWindowPos(lblNewLines, HWND_TOP, r.left, r.bottom - h, r.right - r.left, h, SWP_NOACTIVATE);
 }
 
 void frmChat::Paint() {
@@ -305,7 +336,8 @@ void frmChat::OnDpiChanged(int dpi, const RECT* suggested) {
     dpi_ = dpi;
     ApplyFonts();
     LoadPictures();
-    if (suggested)
+    // A stored place comes already sized for the monitor it goes to.
+    if (suggested && !restoringPlace_)
         ::SetWindowPos(hWnd(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                        suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
     Form_Resize();
@@ -321,9 +353,13 @@ void frmChat::OnCommand(UINT id) {
         case IDM_EDIT_PASTE: mnuEditPaste_Click(); break;
         case IDM_EDIT_DELETE: mnuEditDelete_Click(); break;
         case IDM_EDIT_SELECTALL: mnuEditSelectAll_Click(); break;
+        case IDM_EDIT_FIND: mnuEditFind_Click(); break;
+        case IDM_EDIT_FINDNEXT: mnuEditFindNext_Click(); break;
+        case IDM_EDIT_FINDPREVIOUS: mnuEditFindPrevious_Click(); break;
         case IDM_LOG_START: mnuLogStart_Click(); break;
         case IDM_LOG_STOP: mnuLogStop_Click(); break;
         case IDM_LOG_AUTOSTART: mnuLogAutostart_Click(); break;
+        case IDM_LOG_ALERTS: mnuLogAlerts_Click(); break;
         default: break;
     }
 }
@@ -346,6 +382,10 @@ std::optional<LRESULT> frmChat::OnMessage(HWND w, UINT msg, WPARAM wp, LPARAM lp
 
 std::optional<LRESULT> frmChat::OnFormMessage(UINT msg, WPARAM wp, LPARAM lp) {
     HWND w = self_;
+    if (msg != 0 && msg == finder_.Message()) {
+        dlgFind_Message(lp);
+        return 0;
+    }
     switch (msg) {
         case WM_CREATE: {
             dpi_ = static_cast<int>(::GetDpiForWindow(w));
@@ -389,6 +429,8 @@ std::optional<LRESULT> frmChat::OnFormMessage(UINT msg, WPARAM wp, LPARAM lp) {
                 if (HIWORD(wp) == BN_CLICKED || HIWORD(wp) == BN_DOUBLECLICKED) cmdMessageType_Click();
             } else if (from && from == txtPageTo) {
                 if (HIWORD(wp) == EN_CHANGE) txtPageTo_Change();
+            } else if (from && from == lblNewLines) {
+                if (HIWORD(wp) == STN_CLICKED) lblNewLines_Click();
             } else if (!from) {
                 OnCommand(LOWORD(wp));
             }
@@ -404,7 +446,12 @@ std::optional<LRESULT> frmChat::OnFormMessage(UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         case WM_TIMER:
             if (wp == kFollowTimer) tmrFollow_Timer();
+            else if (wp == kLineTimeTimer) tmrLineTime_Timer();
             return 0;
+        case WM_SETCURSOR:
+            if (reinterpret_cast<HWND>(wp) != lblNewLines) return std::nullopt;
+            ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
+            return TRUE;
         case WM_ERASEBKGND:
             return 1;  // painted in WM_PAINT
         case WM_PAINT:
@@ -417,6 +464,12 @@ std::optional<LRESULT> frmChat::OnFormMessage(UINT msg, WPARAM wp, LPARAM lp) {
                 ::SetTextColor(dc, ::IsWindowEnabled(txtPageTo) ? vek::NormalColor : ::GetSysColor(COLOR_GRAYTEXT));
                 ::SetBkColor(dc, vek::BackgroundColor);
                 return reinterpret_cast<LRESULT>(backgroundBrush_.get());
+            }
+            if (reinterpret_cast<HWND>(lp) == lblNewLines) {
+                HDC dc = reinterpret_cast<HDC>(wp);
+                ::SetTextColor(dc, vek::QuoteColor);
+                ::SetBkColor(dc, kNewLinesBarColor);
+                return reinterpret_cast<LRESULT>(newLinesBrush_.get());
             }
             return std::nullopt;
         case WM_DRAWITEM: {
@@ -453,6 +506,14 @@ std::optional<LRESULT> frmChat::OnControlMessage(HWND ctl, UINT msg, WPARAM wp, 
         } else if (msg == WM_CHAR) {
             return keyPress(&frmChat::rtfMessage_KeyPress);
         }
+    } else if (ctl == rtfChatText) {
+        if (vek::ChatDisplay::MovesView(msg, wp)) {
+            const LRESULT r = ::DefSubclassProc(ctl, msg, wp, lp);
+            rtfChatText_Scroll();
+            return r;
+        }
+        if (msg == WM_MOUSEMOVE) rtfChatText_MouseMove({GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
+        else if (msg == WM_MOUSELEAVE) rtfChatText_MouseLeave();
     } else if (ctl == txtPageTo) {
         if (msg == WM_CHAR) {
             if (const std::optional<LRESULT> refused = keyPress(&frmChat::txtPageTo_KeyPress)) return refused;
@@ -495,7 +556,14 @@ std::optional<LRESULT> frmChat::OnControlMessage(HWND ctl, UINT msg, WPARAM wp, 
 
 bool frmChat::PreTranslateMessage(MSG& msg) {
     if (!IsAlive()) return false;
+    if (finder_.PreTranslate(msg)) return true;
     if (msg.hwnd != hWnd() && !::IsChild(hWnd(), msg.hwnd)) return false;
+    if (msg.message == WM_MOUSEWHEEL && msg.hwnd != rtfChatText &&
+        ::WindowFromPoint({GET_X_LPARAM(msg.lParam), GET_Y_LPARAM(msg.lParam)}) == rtfChatText) {
+        // The wheel scrolls the display under the mouse, wherever the focus is.
+        ::SendMessageW(rtfChatText, WM_MOUSEWHEEL, msg.wParam, msg.lParam);
+        return true;
+    }
     if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
 
     // Every key reaches the window's own handler before the focused control.
@@ -533,8 +601,14 @@ bool frmChat::RunShortcut(const MSG& msg) {
             case 'C': mnuEditCopy_Click(); return true;
             case 'V': mnuEditPaste_Click(); return true;
             case 'A': mnuEditSelectAll_Click(); return true;
+            case 'F': mnuEditFind_Click(); return true;
             default: return false;
         }
+    }
+    if (k == VK_F3 && (mods == 0 || mods == kShift)) {
+        if (mods == 0) mnuEditFindNext_Click();
+        else mnuEditFindPrevious_Click();
+        return true;
     }
     if (mods == 0 && k == VK_DELETE && vek::EditCommands::HasSelection(FocusedBox())) {
         // Del runs Edit > Delete over a selection; with none, the box

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -20,7 +21,11 @@
 #include "core/pacer.h"
 #include "core/names.h"
 #include "edit/editcommands.h"
+#include "log/alertwatch.h"
 #include "log/chatdisplay.h"
+#include "log/chatfinder.h"
+#include "log/displaytext.h"
+#include "log/linetimetip.h"
 #include "log/logfiles.h"
 #include "win/handles.h"
 #include "win/window.h"
@@ -78,6 +83,16 @@ private:
     void mnuEditPaste_Click();
     void mnuEditDelete_Click();
     void mnuEditSelectAll_Click();
+    void mnuEditFind_Click();
+    void mnuEditFindNext_Click();
+    void mnuEditFindPrevious_Click();
+    void dlgFind_Message(LPARAM lp);  // Find Next in the Find dialog, or its closing
+    void mnuLogAlerts_Click();
+    void rtfChatText_Scroll();  // the player moved the display's view
+    void rtfChatText_MouseMove(POINT client);
+    void rtfChatText_MouseLeave();
+    void lblNewLines_Click();
+    void tmrLineTime_Timer();   // the mouse rested on a display line
     void rtfMessage_KeyDown(int& KeyCode, int Shift);
     void rtfMessage_KeyPress(int& KeyAscii);
     void rtfMessage_SelChange();
@@ -97,6 +112,9 @@ private:
     void MessageWaits(const std::string& text) override;
     void MessageGoesOn() override;
     void MessageNotDelivered(const std::string& text, vek::GameTyper::Undelivered why, bool last) override;
+
+    // Settings kept at unload (and at session end).
+    void SaveWindowPlace();
 
     // ---- The window
     std::optional<LRESULT> OnMessage(HWND w, UINT msg, WPARAM wp, LPARAM lp) override;
@@ -127,6 +145,10 @@ private:
     void StopFollowTimer();
     void EnableFollowingControls(bool on);
     void ShowMessageType(int type);
+    void FindInDisplay(bool reverse);
+    void UpdateNewLinesBar();
+    void PlaceNewLinesBar();
+    bool RestoreWindowPlace();  // true when the window was shown at its stored place
     vek::TextBox FocusedBox() const;
 
     // ---- Controls (children are owned by the window and die with it)
@@ -135,10 +157,12 @@ private:
     HWND rtfMessage = nullptr;
     HWND cmdMessageType = nullptr;
     HWND tipMessageType = nullptr;  // tooltip window of cmdMessageType
+    HWND lblNewLines = nullptr;     // the new-lines bar
 
     // ---- Components
     vek::Win32LogFiles logFiles_;
     vek::ChatDisplay display_;
+    vek::AlertWatch alerts_;
     vek::LineTee lines_;  // where the follower's lines go: the display, and whoever else reads them
     vek::LogNames names_;  // the names the lines give, for replies and the page box
     vek::LogFollower follower_{logFiles_, lines_};
@@ -149,9 +173,13 @@ private:
     vek::GameTyper game_;
     vek::MessageSender sender_{game_};
     vek::EditCommands edit_;
+    vek::DisplayText displayText_;
+    vek::ChatFinder finder_;
+    vek::LineTimeTip lineTimeTip_;
 
     // ---- State
     static constexpr UINT_PTR kFollowTimer = 1;
+    static constexpr UINT_PTR kLineTimeTimer = 2;
     UINT followTimerMs_ = 0;  // the follower's timer interval; 0 while it is off
     vek::CatchUpPacer pacer_;  // how much a pass may take
     bool catchingUp_ = false;  // more was waiting after the last pass
@@ -161,12 +189,15 @@ private:
     bool FocusRedirected = false;  // the button passed the focus on once
     HWND focusBack_ = nullptr;     // the control that had the focus last
     int MessageLeft = 360;         // composer's left edge, twips
+    std::uint64_t newLinesShown_ = 0;  // the count on the new-lines bar; 0 while it is hidden
+    bool restoringPlace_ = false;      // the window goes to its stored place and size
 
     HINSTANCE instance_ = nullptr;
     vek::win::UniqueWindow window_;
     HWND self_ = nullptr;  // the window from its first message to its last (window_ lets go earlier)
     vek::win::UniqueFont font_;
     vek::win::UniqueBrush backgroundBrush_;
+    vek::win::UniqueBrush newLinesBrush_;
     std::array<vek::win::UniqueIcon, 3> typePictures_;
     vek::win::UniqueIcon bigIcon_, smallIcon_;
     int dpi_ = 96;

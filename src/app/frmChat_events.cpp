@@ -7,11 +7,14 @@
 
 #include "app/mdlChat.h"
 #include "core/message.h"
+#include "core/placement.h"
 #include "core/shell_rules.h"
+#include "log/alertsdialog.h"
 #include "log/opendialog.h"
 #include "version_info.h"
 #include "win/richedit.h"
 #include "win/text.h"
+#include "win/windowplace.h"
 
 using namespace vek::win;
 
@@ -45,7 +48,8 @@ void frmChat::Form_Load() {
         ::SendMessageW(h, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&cf));
     }
 
-    ::ShowWindow(hWnd(), SW_SHOWNORMAL);
+    alerts_.SetSettings(mdlChat::LoadAlertSettings());
+    if (!RestoreWindowPlace()) ::ShowWindow(hWnd(), SW_SHOWNORMAL);
     ::UpdateWindow(hWnd());
 
     SetChangeLogCaption();
@@ -55,6 +59,7 @@ void frmChat::Form_Load() {
 }
 
 void frmChat::SaveSettings() {
+    SaveWindowPlace();
     if (!mdlChat::SaveSetting("Log", mdlChat::LogFile) ||
         !mdlChat::SaveSetting("Autostart Log", vek::StoredBool(IsAutostartChecked())))
         ReportFailure(L"VekChat: the settings could not be saved");
@@ -86,6 +91,26 @@ void frmChat::Form_KeyDown(int& KeyCode, int Shift) {
 
 void frmChat::mnuFileExit_Click() { Form_Unload(); }
 
+bool frmChat::RestoreWindowPlace() {
+    const std::optional<vek::Placement> stored = vek::ParsePlacement(mdlChat::GetSetting(vek::kPlacementValue, ""));
+    if (!stored) return false;
+    const std::optional<vek::Placement> place =
+        vek::RestoredPlacement(*stored, DpiNear(stored->Bounds()), WorkAreas());
+    if (!place) return false;  // its monitor is gone: the creation size
+    restoringPlace_ = true;
+    const bool shown = ShowAtPlacement(hWnd(), *place);
+    restoringPlace_ = false;
+    return shown;
+}
+
+void frmChat::SaveWindowPlace() {
+    const std::optional<vek::Placement> place = GetPlacement(hWnd());
+    // A place beyond what may be stored keeps the one stored before.
+    if (!place || !vek::ParsePlacement(vek::FormatPlacement(*place))) return;
+    if (!mdlChat::SaveSetting(vek::kPlacementValue, vek::FormatPlacement(*place)))
+        ReportFailure(L"VekChat: the window's place could not be saved");
+}
+
 // ------------------------------------------------------ following the log
 
 void frmChat::StartLog() {
@@ -112,7 +137,10 @@ void frmChat::StopLog() {
     EnableFollowingControls(false);
 }
 
-void frmChat::AppendData(const std::string& line) { display_.AppendData(line); }
+void frmChat::AppendData(const std::string& line) {
+    display_.AppendData(line);
+    UpdateNewLinesBar();
+}
 
 void frmChat::tmrFollow_Timer() {
     if (!Logging) return;
@@ -127,7 +155,45 @@ void frmChat::tmrFollow_Timer() {
     pacer_.Took(follower_.LastPassBytes(),
                 static_cast<double>(t1.QuadPart - t0.QuadPart) * 1000.0 / static_cast<double>(freq.QuadPart));
     catchingUp_ = more;
+    UpdateNewLinesBar();
     if (Logging) SetFollowTimer(more ? kCatchUpIntervalMs : kFollowIntervalMs);
+}
+
+void frmChat::mnuLogAlerts_Click() {
+    const std::optional<vek::AlertSettings> chosen = vek::ShowAlertsDialog(instance_, hWnd(), alerts_.Settings());
+    if (!chosen) return;  // cancelled: nothing changes
+    alerts_.SetSettings(*chosen);
+    if (!mdlChat::SaveAlertSettings(*chosen)) ReportFailure(L"VekChat: the alert settings could not be saved");
+}
+
+// ------------------------------------------------------- reading the chat
+
+void frmChat::rtfChatText_Scroll() {
+    display_.ViewMoved();
+    UpdateNewLinesBar();
+}
+
+void frmChat::lblNewLines_Click() {
+    display_.FollowEnd();
+    UpdateNewLinesBar();
+}
+
+void frmChat::UpdateNewLinesBar() {
+    const vek::ScrollLock& lock = display_.Lock();
+    const std::uint64_t count = lock.BarShown() ? lock.NewLines() : 0;
+    if (count == newLinesShown_) return;
+    newLinesShown_ = count;
+    if (count > 0) ::SetWindowTextW(lblNewLines, FromUtf8(vek::NewLinesBarText(count)).c_str());
+    ::ShowWindow(lblNewLines, count > 0 ? SW_SHOWNA : SW_HIDE);
+}
+
+void frmChat::rtfChatText_MouseMove(POINT client) { lineTimeTip_.MouseMoved(client); }
+
+void frmChat::rtfChatText_MouseLeave() { lineTimeTip_.MouseLeft(); }
+
+void frmChat::tmrLineTime_Timer() {
+    if (const std::optional<std::size_t> line = displayText_.LineAt(lineTimeTip_.Rested()))
+        lineTimeTip_.Show(display_.LeadOf(*line));
 }
 
 void frmChat::mnuLogStart_Click() { StartLog(); }
@@ -304,3 +370,30 @@ void frmChat::mnuEditCopy_Click() { edit_.Copy(FocusedBox()); }
 void frmChat::mnuEditPaste_Click() { edit_.Paste(FocusedBox()); }
 void frmChat::mnuEditDelete_Click() { edit_.Delete(FocusedBox()); }
 void frmChat::mnuEditSelectAll_Click() { edit_.SelectAll(FocusedBox()); }
+
+void frmChat::mnuEditFind_Click() { finder_.OpenDialog(); }
+void frmChat::mnuEditFindNext_Click() { FindInDisplay(false); }
+void frmChat::mnuEditFindPrevious_Click() { FindInDisplay(true); }
+
+void frmChat::dlgFind_Message(LPARAM lp) {
+    if (finder_.OnDialogMessage(lp)) FindInDisplay(false);
+}
+
+void frmChat::FindInDisplay(bool reverse) {
+    if (!finder_.HasSearch()) {
+        finder_.OpenDialog();
+        return;
+    }
+    if (!IsEditMenuEnabled()) {
+        ::MessageBeep(MB_OK);  // the dialog outlived following: the display is off
+        return;
+    }
+    switch (finder_.FindNext(reverse)) {
+        case vek::ChatFinder::Result::Found:
+            display_.ViewMoved();  // a match off the bottom holds the view there
+            UpdateNewLinesBar();
+            break;
+        case vek::ChatFinder::Result::NotFound: ::MessageBeep(MB_OK); break;
+        case vek::ChatFinder::Result::NoText: break;
+    }
+}

@@ -11,9 +11,13 @@ enum : UINT {
     IDM_EDIT_PASTE,
     IDM_EDIT_DELETE,
     IDM_EDIT_SELECTALL,
+    IDM_EDIT_FIND,
+    IDM_EDIT_FINDNEXT,
+    IDM_EDIT_FINDPREVIOUS,
     IDM_LOG_START = 300,
     IDM_LOG_STOP,
     IDM_LOG_AUTOSTART,
+    IDM_LOG_ALERTS,
 };
 
 // The drop-down menus, by their place on the menu bar.
@@ -28,4 +32,5 @@ enum : int {
     IDC_PAGETO,
     IDC_MESSAGE,
     IDC_MESSAGETYPE,
+    IDC_NEWLINES,  // the new-lines bar over the display's bottom edge
 };

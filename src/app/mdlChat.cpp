@@ -72,6 +72,22 @@ void LoadSettings() {
     AutostartLog = ReadBool("Autostart Log", false);
 }
 
+vek::AlertSettings LoadAlertSettings() {
+    vek::AlertSettings s;
+    s.flashOnPages = ReadBool(vek::kFlashOnPagesValue, vek::kFlashOnPagesDefault);
+    s.words = vek::AlertWords::Parse(GetSetting(vek::kAlertWordsValue, ""));
+    s.playSound = ReadBool(vek::kPlaySoundValue, vek::kPlaySoundDefault);
+    return s;
+}
+
+bool SaveAlertSettings(const vek::AlertSettings& s) {
+    // All three, whether or not one fails.
+    const bool flash = SaveSetting(vek::kFlashOnPagesValue, vek::StoredBool(s.flashOnPages));
+    const bool words = SaveSetting(vek::kAlertWordsValue, s.words.Format());
+    const bool sound = SaveSetting(vek::kPlaySoundValue, vek::StoredBool(s.playSound));
+    return flash && words && sound;
+}
+
 int Main(HINSTANCE instance) {
     LoadSettings();
     frmChat form;

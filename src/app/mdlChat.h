@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "core/alerts.h"
+
 namespace mdlChat {
 
 // Full path of the chat log; "?" when none is chosen.
@@ -23,6 +25,10 @@ std::string GetSetting(const char* key, const std::string& def);
 // Reads the settings into LogFile and AutostartLog, writing the defaults
 // first on a first run.
 void LoadSettings();
+
+// The alert settings: each missing or damaged value gives its default.
+vek::AlertSettings LoadAlertSettings();
+[[nodiscard]] bool SaveAlertSettings(const vek::AlertSettings& settings);
 
 // The whole program: settings, window, message loop. Returns the exit code.
 int Main(HINSTANCE instance);

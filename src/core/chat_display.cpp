@@ -121,6 +121,7 @@ int RtfColorIndex(Color c) {
 void ChatRtf::Begin() {
     out_.clear();
     hasColor_ = afterCr_ = hasText_ = false;
+    paragraphs_ = 0;
     char num[96];
     std::snprintf(num, sizeof num, "{\\rtf1\\ansi\\ansicpg%d", codepage_);
     out_ += num;
@@ -163,7 +164,10 @@ void ChatRtf::Put(std::string_view text) {
                 break;
             case 2:
                 // CR LF is one paragraph break, also when split across runs.
-                if (!(c == '\n' && afterCr_)) out_ += "\\par ";
+                if (!(c == '\n' && afterCr_)) {
+                    out_ += "\\par ";
+                    ++paragraphs_;
+                }
                 afterCr_ = c == '\r';
                 break;
             case 3:

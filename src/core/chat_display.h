@@ -83,6 +83,9 @@ public:
     void AddShown(const ShownText& shown);   // any shown text
     void AddRun(std::string_view text, Color color);  // text in a colour of the table, as it stands
     bool HasText() const { return hasText_; }  // something visible was added
+    // Paragraph breaks added since Begin: the lines the document adds to the
+    // display, a line break inside a line's text included.
+    std::size_t Paragraphs() const { return paragraphs_; }
     std::string_view Finish();            // closes the document; valid until Begin
 
     void SetCodePage(int codepage) { codepage_ = codepage; }
@@ -98,6 +101,7 @@ private:
     bool hasColor_ = false;
     bool afterCr_ = false;
     bool hasText_ = false;
+    std::size_t paragraphs_ = 0;
 };
 
 // Index of a text colour in the colour table ChatRtf writes (1 = NormalColor,

@@ -2,6 +2,8 @@
 
 #include <richedit.h>
 
+#include <algorithm>
+
 #include "win/handles.h"
 #include "win/richedit.h"
 
@@ -16,7 +18,7 @@ void ChatDisplay::Attach(HWND box, int codepage) {
 
 void ChatDisplay::AppendData(std::string_view line) {
     rtf_.Begin();
-    rtf_.AddShown(ShownOfInput(line));
+    Add(ShownOfInput(line), line.substr(0, std::min(line.size(), kLeadLength)));
     if (rtf_.HasText()) Write();
     open_ = false;
 }
@@ -35,8 +37,8 @@ void ChatDisplay::TakeLine(std::string_view line, bool continues) {
         open_ = true;
     }
     // The rest of a line cut at a block's end has no lead to drop.
-    if (continues) rtf_.AddShown(ShownOfContinuation(line));
-    else rtf_.AddLogLine(line);
+    if (continues) Add(ShownOfContinuation(line), {});
+    else Add(ShownOfLogLine(line), line.substr(0, std::min(line.size(), kLeadLength)));
 }
 
 void ChatDisplay::EndPass(const PassFacts&) {
@@ -44,35 +46,84 @@ void ChatDisplay::EndPass(const PassFacts&) {
     open_ = false;
 }
 
+void ChatDisplay::Add(const ShownText& shown, std::string_view lead) {
+    const std::size_t before = rtf_.Paragraphs();
+    rtf_.AddShown(shown);
+    for (std::size_t i = before; i < rtf_.Paragraphs(); ++i) times_.Append(lead);
+}
+
+bool ChatDisplay::MovesView(UINT msg, WPARAM wp) {
+    switch (msg) {
+        case WM_VSCROLL:
+        case WM_MOUSEWHEEL:
+        case WM_LBUTTONUP:  // after a drag that scrolled the view
+        case EM_LINESCROLL:
+        case EM_SCROLL:
+        case EM_SETSCROLLPOS:
+            return true;
+        case WM_KEYDOWN:
+            return wp == VK_PRIOR || wp == VK_NEXT || wp == VK_UP || wp == VK_DOWN || wp == VK_HOME || wp == VK_END;
+        default:
+            return false;
+    }
+}
+
+void ChatDisplay::ViewMoved() {
+    if (!writing_) lock_.ViewMoved(ShowsEnd(box_));
+}
+
+void ChatDisplay::FollowEnd() {
+    lock_.Follow();
+    ScrollToEnd(box_);
+}
+
 void ChatDisplay::Write() {
     const std::string_view rtf = rtf_.Finish();  // views a whole std::string: NUL-terminated
     SETTEXTEX st{ST_SELECTION, CP_ACP};
+    const std::size_t lines = rtf_.Paragraphs();
+    lock_.Added(lines);
+    writing_ = true;
 
     // Placing the caret and asking for the first visible line cost time in
     // proportion to the display's length in some RichEdits, so the usual
     // case, a caret at the end, does neither: the text goes in at the caret,
     // which then stands at the new end by itself.
     const int end = CharCount(box_);
+    if (end == 0 && times_.Size() > lines) {
+        // The player emptied the display: the times of its lines go with them.
+        times_.DropFront(times_.Size() - lines);
+        lock_.Follow();
+    }
     const Selection sel = GetSel(box_);
-    if (sel.start == sel.end && sel.end >= end) {
+    const bool caretAtEnd = sel.start == sel.end && sel.end >= end;
+    if (caretAtEnd && lock_.Following()) {
         {
             RedrawFreeze freeze(box_);
             ::SendMessageW(box_, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&st), reinterpret_cast<LPARAM>(rtf.data()));
         }
         ::SendMessageW(box_, EM_SCROLLCARET, 0, 0);
+        writing_ = false;
         return;
     }
 
-    // The player has the caret or a selection elsewhere: both stay, and so do
-    // the lines in view (kept by line number, not pixels, so this holds in
-    // any length of document).
-    const LRESULT firstLine = ::SendMessageW(box_, EM_GETFIRSTVISIBLELINE, 0, 0);
-    RedrawFreeze freeze(box_);
-    SetSel(box_, end, end);
-    ::SendMessageW(box_, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&st), reinterpret_cast<LPARAM>(rtf.data()));
-    SetSel(box_, sel.start, sel.end);
-    const LRESULT nowFirst = ::SendMessageW(box_, EM_GETFIRSTVISIBLELINE, 0, 0);
-    if (nowFirst != firstLine) ::SendMessageW(box_, EM_LINESCROLL, 0, firstLine - nowFirst);
+    // The player has the caret or a selection elsewhere: both stay, and a
+    // caret at the end goes on to the new end. A held view stays too (kept
+    // by line number, not pixels, so this holds in any length of document);
+    // a following one goes to the end.
+    const LRESULT firstLine = lock_.Following() ? 0 : ::SendMessageW(box_, EM_GETFIRSTVISIBLELINE, 0, 0);
+    {
+        RedrawFreeze freeze(box_);
+        if (!caretAtEnd) SetSel(box_, end, end);
+        ::SendMessageW(box_, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&st), reinterpret_cast<LPARAM>(rtf.data()));
+        if (!caretAtEnd) SetSel(box_, sel.start, sel.end);
+        if (lock_.Following()) {
+            ScrollToEnd(box_);
+        } else {
+            const LRESULT nowFirst = ::SendMessageW(box_, EM_GETFIRSTVISIBLELINE, 0, 0);
+            if (nowFirst != firstLine) ::SendMessageW(box_, EM_LINESCROLL, 0, firstLine - nowFirst);
+        }
+    }
+    writing_ = false;
 }
 
 }  // namespace vek

@@ -1,14 +1,20 @@
 // The chat display: where the follower's lines are shown. Lines go in at the
 // end as one RTF insertion per pass, coloured by the core's rendering of
-// their markup. The player's caret, selection and view stay where they were,
-// unless the caret stood at the end; then it follows the new end.
+// their markup. The player's caret and selection stay where they were,
+// unless the caret stood at the end; then it follows the new end. The view
+// follows new lines while it shows the end, and stays where the player
+// scrolled it otherwise (the scroll lock). Each display line keeps the time
+// lead its log line had.
 #pragma once
 #include <windows.h>
 
+#include <cstddef>
 #include <string_view>
 
 #include "core/chat_display.h"
+#include "core/line_times.h"
 #include "core/log_follower.h"
+#include "core/scroll_lock.h"
 
 namespace vek {
 
@@ -27,13 +33,37 @@ public:
     void TakeLine(std::string_view line, bool continues) override;
     void EndPass(const PassFacts& facts) override;
 
+    // Whether new lines bring the view along, and how many came while not.
+    const ScrollLock& Lock() const { return lock_; }
+
+    // Whether a message to the box is one by which the player moves its view
+    // (scroll bar, wheel, paging and arrow keys, a mouse drag); ViewMoved
+    // goes after the box has handled it.
+    static bool MovesView(UINT msg, WPARAM wp);
+    // The view may have moved: it is held while it is off the bottom and
+    // follows again once it shows the end. Ignored while the display writes
+    // (its own scrolling is none of the player's).
+    void ViewMoved();
+    // Back to following (the new-lines bar, Ctrl+End): the view goes to the end.
+    void FollowEnd();
+
+    // The time lead of display line `line` (a paragraph, counted from 0);
+    // empty when it has none.
+    std::string_view LeadOf(std::size_t line) const { return times_.Lead(line); }
+
 private:
+    // Adds a shown text to the pass's document, and its lead once for each
+    // display line it makes.
+    void Add(const ShownText& shown, std::string_view lead);
     // Puts what rtf_ holds at the end of the display in one insertion.
     void Write();
 
     HWND box_ = nullptr;
     ChatRtf rtf_;
     bool open_ = false;  // rtf_ has begun a pass's document
+    bool writing_ = false;
+    ScrollLock lock_;
+    LineTimes times_;
 };
 
 }  // namespace vek

@@ -49,6 +49,16 @@ void SetSelColor(HWND re, Color c) {
     ::SendMessageW(re, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
 }
 
+bool ShowsEnd(HWND re) {
+    POINTL end{};
+    ::SendMessageW(re, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&end), CharCount(re));
+    RECT rc{};
+    ::GetClientRect(re, &rc);
+    return end.y < rc.bottom;
+}
+
+void ScrollToEnd(HWND re) { ::SendMessageW(re, WM_VSCROLL, SB_BOTTOM, 0); }
+
 namespace {
 // Text of the whole box or of its selection, as the control holds it.
 std::wstring TextWide(HWND re, int length, DWORD flags) {

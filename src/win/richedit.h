@@ -25,6 +25,13 @@ void SetSel(HWND re, int start, int end);         // end -1: to the end of the t
 std::optional<Color> GetSelColor(HWND re);
 void SetSelColor(HWND re, Color c);
 
+// Whether the view shows the end of the text: the last line's top lies in
+// the box. Costs about as much as placing the caret (the box's line count
+// in some RichEdits), so it is asked when the view moves, not per line.
+bool ShowsEnd(HWND re);
+// Scrolls the view to the end of the text; the caret stays where it is.
+void ScrollToEnd(HWND re);
+
 std::wstring GetAllTextWide(HWND re);             // the whole text, line breaks as CR
 std::wstring GetSelTextWide(HWND re);             // the selection, line breaks as CR LF (plain text)
 void ReplaceSel(HWND re, std::string_view text, bool canUndo = true);

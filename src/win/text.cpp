@@ -4,14 +4,20 @@
 
 namespace vek::win {
 
-std::wstring ToWide(std::string_view ansi) {
-    if (ansi.empty()) return {};
-    int n = ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+namespace {
+std::wstring Widen(UINT codepage, std::string_view bytes) {
+    if (bytes.empty()) return {};
+    int n = ::MultiByteToWideChar(codepage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
     std::wstring out(static_cast<size_t>(n > 0 ? n : 0), L'\0');
     if (n > 0)
-        ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), out.data(), n);
+        ::MultiByteToWideChar(codepage, 0, bytes.data(), static_cast<int>(bytes.size()), out.data(), n);
     return out;
 }
+}  // namespace
+
+std::wstring ToWide(std::string_view ansi) { return Widen(CP_ACP, ansi); }
+
+std::wstring FromUtf8(std::string_view utf8) { return Widen(CP_UTF8, utf8); }
 
 std::string ToAnsi(std::wstring_view wide) {
     if (wide.empty()) return {};

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <random>
 #include <string>
@@ -295,6 +296,28 @@ TEST(ChatRtf, HasTextOnlyWhenSomethingIsShown) {
         b.Begin();
         for (const std::string& l : c.lines) b.AddLogLine(l);
         EXPECT_EQ(b.HasText(), c.hasText) << c.lines.size();
+    }
+}
+
+// The display's lines are counted by the paragraph breaks the document
+// makes, so that each line's time stays beside it: a line break inside a
+// line's text makes a line of its own.
+TEST(ChatRtf, ParagraphsAreTheBreaksTheControlReadsBack) {
+    const struct { std::vector<std::string> lines; std::size_t paragraphs; } cases[] = {
+        {{kLead + "one", kLead + "two"}, 2},
+        {{std::string(20, 'x'), std::string(21, 'x')}, 1},  // nothing shown; the LF alone
+        {{kLead + "a\rb", kLead + "a\nb"}, 4},
+        {{kLead + "a\r\nb", kLead + "a\r"}, 4},  // CR LF is one break; "a\r" then CR LF two
+    };
+    for (const auto& c : cases) {
+        vek::ChatRtf b;
+        b.Begin();
+        for (const std::string& l : c.lines) b.AddLogLine(l);
+        const std::size_t counted = b.Paragraphs();
+        const auto chars = ReadRtf(b.Finish()).chars;
+        EXPECT_EQ(counted, c.paragraphs) << c.lines[0];
+        EXPECT_EQ(counted, static_cast<std::size_t>(std::count_if(chars.begin(), chars.end(),
+                                                                  [](const auto& ch) { return ch.first == '\n'; })));
     }
 }
 

@@ -206,6 +206,7 @@ TEST_F(FollowerTest, TheViewStaysPutInALongDisplayWhileThePlayerReadsBack) {
     ASSERT_TRUE(PumpUntil(*form, [&] { return Shown().find("news while reading") != std::string::npos; }));
     EXPECT_EQ(SendMessageW(d, EM_GETFIRSTVISIBLELINE, 0, 0), first);
     EXPECT_EQ(vek::win::GetSel(d).start, 100);
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(form->hWnd(), IDC_NEWLINES))) << "the new-lines bar tells of the news";
 }
 
 TEST_F(FollowerTest, AppendDataAppliesTheLeadAndColourRulesToOneLine) {

@@ -46,30 +46,38 @@ void ClickTypeButton(frmChat& f) {
                    reinterpret_cast<LPARAM>(TypeButton(f)));
 }
 
-std::string TypeTooltipText(const frmChat& f) {
-    // The tooltip is a window of the form's thread, owned by the form.
+std::vector<HWND> OwnedWindows(const frmChat& f, const wchar_t* className) {
     struct Search {
-        HWND owner, found;
-    } search{f.hWnd(), nullptr};
+        HWND owner;
+        const wchar_t* className;
+        std::vector<HWND> found;
+    } search{f.hWnd(), className, {}};
     ::EnumThreadWindows(
         ::GetCurrentThreadId(),
         [](HWND w, LPARAM lp) -> BOOL {
             auto* s = reinterpret_cast<Search*>(lp);
             wchar_t cls[64] = {};
             ::GetClassNameW(w, cls, 64);
-            if (::GetWindow(w, GW_OWNER) != s->owner || ::lstrcmpiW(cls, TOOLTIPS_CLASSW) != 0) return TRUE;
-            s->found = w;
-            return FALSE;
+            if (::GetWindow(w, GW_OWNER) == s->owner && ::lstrcmpiW(cls, s->className) == 0) s->found.push_back(w);
+            return TRUE;
         },
         reinterpret_cast<LPARAM>(&search));
-    wchar_t buf[80] = {};
-    TTTOOLINFOW ti{};
-    ti.cbSize = sizeof ti;
-    ti.hwnd = f.hWnd();
-    ti.uId = reinterpret_cast<UINT_PTR>(TypeButton(f));
-    ti.lpszText = buf;
-    if (search.found) ::SendMessageW(search.found, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&ti));
-    return vek::win::ToAnsi(buf);
+    return search.found;
+}
+
+std::string TypeTooltipText(const frmChat& f) {
+    // The form has other tooltips (a display line's time), which know no button.
+    for (HWND tip : OwnedWindows(f, TOOLTIPS_CLASSW)) {
+        wchar_t buf[80] = {};
+        TTTOOLINFOW ti{};
+        ti.cbSize = sizeof ti;
+        ti.hwnd = f.hWnd();
+        ti.uId = reinterpret_cast<UINT_PTR>(TypeButton(f));
+        ti.lpszText = buf;
+        ::SendMessageW(tip, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&ti));
+        if (buf[0]) return vek::win::ToAnsi(buf);
+    }
+    return {};
 }
 
 void ClearSettings() {

@@ -33,6 +33,8 @@ int Dpi(const frmChat& f);
 void ClickTypeButton(frmChat& f);
 // The text of the message-type button's tooltip.
 std::string TypeTooltipText(const frmChat& f);
+// The windows of a class (tooltips, "#32770" for dialogs) that the form owns.
+std::vector<HWND> OwnedWindows(const frmChat& f, const wchar_t* className);
 // Runs a menu command as the menu does.
 void Command(frmChat& f, UINT id);
 // Enter in the composer: the sending sequence.
