@@ -86,9 +86,10 @@ struct AlertSettings {
 bool LineAlerts(const ShownText& shown, const AlertSettings& settings);
 
 // Whether the lines of a pass are news that may alert. Lines read while
-// catching up more than a block are old, and so are lines read from a log's
-// first byte: following started over on a log that was replaced, truncated
-// or found anew, and what is in it was written before.
+// catching up more than a pass takes are old, and so are lines read after
+// following started over from a log's first byte (it was replaced,
+// truncated, or cut and written again): what is in it was written before. A
+// log that was empty at the start, or appeared later, has only news.
 bool PassMayAlert(const PassFacts& pass);
 
 // Keeps the notification sound to one per kSoundIntervalMs. Time is the

@@ -11,6 +11,7 @@ namespace {
 
 // Follows the file again from its first byte.
 void Restart(FollowState& s) {
+    s.Restarted = true;
     s.LogSize = 0;
     s.CutOff = false;  // a file read from its start begins a line
     s.Tail.clear();

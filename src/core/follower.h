@@ -60,6 +60,10 @@ struct FollowState {
     // The file's last bytes before LogSize, at most kFingerprint of them.
     std::string Tail;
 
+    // Following started over from byte 0 (truncated, replaced, cut and
+    // written again) since the flag was last cleared.
+    bool Restarted = false;
+
     // Reused by TakeBlock so that a pass allocates nothing once warmed up.
     std::vector<std::string_view> Lines;
     std::string Scratch;

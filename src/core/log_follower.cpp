@@ -58,7 +58,8 @@ bool LogFollower::Pass(std::size_t budget) {
     std::optional<LogLook> look;
     if (renamed_.empty() && !behind_ && !Changed(look)) return false;
     bool any = false, behind = false, readPath = false;
-    facts_ = PassFacts{-1, false, behind_};
+    facts_ = PassFacts{-1, false, behind_, false};
+    state_.Restarted = false;
     std::unique_ptr<LogFile> f = files_.Open(path_);
     const std::optional<LogProbe> probe = f ? f->Probe() : std::nullopt;
     if (renamed_.empty() && probe && probe->identity && state_.Identity && *probe->identity != *state_.Identity) {
@@ -81,6 +82,7 @@ bool LogFollower::Pass(std::size_t budget) {
         readPath = read != Read::Failed && readTo_ >= probe->length;
     }
     facts_.readWholeBlock = behind;
+    facts_.restarted = state_.Restarted;
     f.reset();
     // What was looked at is taken in only when the pass read the log at the
     // path without a failure: otherwise the next pass tries again, changed or

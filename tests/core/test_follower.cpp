@@ -279,6 +279,7 @@ TEST(Follower, EachPassSaysWhereItReadAndWhetherItWasCatchingUp) {
         EXPECT_EQ(f.sink.passes[i].firstReadOffset, want[i].offset) << i;
         EXPECT_EQ(f.sink.passes[i].readWholeBlock, want[i].catchingUp) << i;
         EXPECT_EQ(f.sink.passes[i].previousBehind, want[i].previousBehind) << i;
+        EXPECT_EQ(f.sink.passes[i].restarted, i + 1 == std::size(want)) << i;  // only the truncated log
     }
 }
 
