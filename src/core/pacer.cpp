@@ -5,7 +5,7 @@
 namespace vek {
 
 std::size_t CatchUpPacer::Budget() const {
-    if (bytesPerMs_ <= 0) return kMaxBlock;
+    if (bytesPerMs_ <= 0) return kFirstBudget;
     const double budget = bytesPerMs_ * kPassMs;
     return static_cast<std::size_t>(std::clamp(budget, static_cast<double>(kMinBudget), static_cast<double>(kMaxBudget)));
 }

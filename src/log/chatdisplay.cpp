@@ -41,8 +41,16 @@ void ChatDisplay::TakeLine(std::string_view line, bool continues) {
     else Add(ShownOfLogLine(line), line.substr(0, std::min(line.size(), kLeadLength)));
 }
 
-void ChatDisplay::EndPass(const PassFacts&) {
-    if (open_ && rtf_.HasText()) Write();
+void ChatDisplay::EndPass(const PassFacts& facts) {
+    if (open_ && rtf_.HasText()) {
+        // While a burst goes in, painting every part would cost more than
+        // the part: the display is painted a few times a second, and once
+        // more when the burst is in.
+        const ULONGLONG now = ::GetTickCount64();
+        const bool repaint = !facts.readWholeBlock || now - painted_ >= kBurstPaintMs;
+        if (repaint) painted_ = now;
+        Write(repaint);
+    }
     open_ = false;
 }
 
@@ -77,7 +85,7 @@ void ChatDisplay::FollowEnd() {
     ScrollToEnd(box_);
 }
 
-void ChatDisplay::Write() {
+void ChatDisplay::Write(bool repaint) {
     const std::string_view rtf = rtf_.Finish();  // views a whole std::string: NUL-terminated
     SETTEXTEX st{ST_SELECTION, CP_ACP};
     const std::size_t lines = rtf_.Paragraphs();
@@ -98,7 +106,7 @@ void ChatDisplay::Write() {
     const bool caretAtEnd = sel.start == sel.end && sel.end >= end;
     if (caretAtEnd && lock_.Following()) {
         {
-            RedrawFreeze freeze(box_);
+            RedrawFreeze freeze(box_, repaint);
             ::SendMessageW(box_, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&st), reinterpret_cast<LPARAM>(rtf.data()));
         }
         ::SendMessageW(box_, EM_SCROLLCARET, 0, 0);
@@ -112,7 +120,7 @@ void ChatDisplay::Write() {
     // a following one goes to the end.
     const LRESULT firstLine = lock_.Following() ? 0 : ::SendMessageW(box_, EM_GETFIRSTVISIBLELINE, 0, 0);
     {
-        RedrawFreeze freeze(box_);
+        RedrawFreeze freeze(box_, repaint);
         if (!caretAtEnd) SetSel(box_, end, end);
         ::SendMessageW(box_, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&st), reinterpret_cast<LPARAM>(rtf.data()));
         if (!caretAtEnd) SetSel(box_, sel.start, sel.end);

@@ -56,11 +56,16 @@ private:
     // display line it makes.
     void Add(const ShownText& shown, std::string_view lead);
     // Puts what rtf_ holds at the end of the display in one insertion.
-    void Write();
+    // repaint: false while a burst goes in (see EndPass).
+    void Write(bool repaint = true);
+
+    // How often the display is painted while a burst goes in.
+    static constexpr ULONGLONG kBurstPaintMs = 250;
 
     HWND box_ = nullptr;
     ChatRtf rtf_;
     bool open_ = false;  // rtf_ has begun a pass's document
+    ULONGLONG painted_ = 0;  // when a pass last repainted the display
     bool writing_ = false;
     ScrollLock lock_;
     LineTimes times_;

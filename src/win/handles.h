@@ -149,21 +149,25 @@ private:
     T* p_;
 };
 
-// Switches a window's painting off for a scope and repaints it afterwards.
+// Switches a window's painting off for a scope and, unless told not to,
+// repaints it afterwards.
 class RedrawFreeze {
 public:
-    explicit RedrawFreeze(HWND w) noexcept : w_(w) { ::SendMessageW(w_, WM_SETREDRAW, FALSE, 0); }
+    explicit RedrawFreeze(HWND w, bool repaint = true) noexcept : w_(w), repaint_(repaint) {
+        ::SendMessageW(w_, WM_SETREDRAW, FALSE, 0);
+    }
     RedrawFreeze(const RedrawFreeze&) = delete;
     RedrawFreeze& operator=(const RedrawFreeze&) = delete;
     ~RedrawFreeze() {
         ::SendMessageW(w_, WM_SETREDRAW, TRUE, 0);
         // The frame too: a scroll bar lives there, and would otherwise stay
         // unpainted until the mouse passes over it.
-        ::RedrawWindow(w_, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+        if (repaint_) ::RedrawWindow(w_, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
     }
 
 private:
     HWND w_;
+    bool repaint_;
 };
 
 }  // namespace vek::win
