@@ -663,7 +663,7 @@ bool frmChat::DoEvents(DWORD timeoutMs, int* quitCode) {
     }
     // The follower's pass comes after what was queued (typing goes first),
     // unless the timer already brought one in this turn.
-    if ((wakePending_ || catchingUp_) && !passRan_) tmrFollow_Timer();
+    if ((wakePending_ || catchingUp_) && !passRan_) FollowPass(wakePending_);
     wakePending_ = false;
     return true;
 }

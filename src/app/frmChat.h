@@ -103,6 +103,7 @@ private:
     void txtPageTo_Change();  // after any change of its text (paste, undo, ...)
     void txtPageTo_Typed();   // after a character it took
     void tmrFollow_Timer();   // one pass of the follower
+    void FollowPass(bool woken);  // woken: by the log folder's change notification
     void SendComposedMessage();  // Enter in the composer
     void NoteSentMessage();      // the history and the names learn of a message sent
     void StepHistory(bool back);  // Ctrl+Up, Ctrl+Down
@@ -185,6 +186,7 @@ private:
     bool catchingUp_ = false;  // more was waiting after the last pass
     bool wakePending_ = false; // the log's folder changed: a pass is due
     bool passRan_ = false;     // a pass ran in this turn of the message loop
+    int wakesTrusted_ = 0;     // growths in a row the change notification announced
     bool Logging = false;
     bool FocusRedirected = false;  // the button passed the focus on once
     HWND focusBack_ = nullptr;     // the control that had the focus last

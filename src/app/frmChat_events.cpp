@@ -3,6 +3,8 @@
 #include "app/frmChat.h"
 
 #include <commctrl.h>
+
+#include <algorithm>
 #include <richedit.h>
 
 #include "app/mdlChat.h"
@@ -25,6 +27,10 @@ namespace {
 // input is queued, so typing goes first.
 constexpr UINT kFollowIntervalMs = 50;
 constexpr UINT kCatchUpIntervalMs = USER_TIMER_MINIMUM;
+// The interval while the folder's change notification has proven itself, and
+// how many growths in a row it must have announced for that.
+constexpr UINT kTrustedIntervalMs = 250;
+constexpr int kTrustedWakes = 3;
 // How long Stop may go on reading what the log got before it.
 constexpr ULONGLONG kLastPassesMs = 1000;
 
@@ -116,6 +122,8 @@ void frmChat::SaveWindowPlace() {
 void frmChat::StartLog() {
     follower_.Start(mdlChat::LogFile);
     catchingUp_ = false;
+    // Trusted at first: a missed growth (found by the timer) ends that.
+    wakesTrusted_ = kTrustedWakes;
     Logging = true;
     EnableFollowingControls(true);
     watch_.Watch(mdlChat::LogFile);
@@ -142,7 +150,9 @@ void frmChat::AppendData(const std::string& line) {
     UpdateNewLinesBar();
 }
 
-void frmChat::tmrFollow_Timer() {
+void frmChat::tmrFollow_Timer() { FollowPass(false); }
+
+void frmChat::FollowPass(bool woken) {
     if (!Logging) return;
     passRan_ = true;
     // Each pass is sized by the time the ones before took, so that the
@@ -156,7 +166,15 @@ void frmChat::tmrFollow_Timer() {
                 static_cast<double>(t1.QuadPart - t0.QuadPart) * 1000.0 / static_cast<double>(freq.QuadPart));
     catchingUp_ = more;
     UpdateNewLinesBar();
-    if (Logging) SetFollowTimer(more ? kCatchUpIntervalMs : kFollowIntervalMs);
+    // While the folder's change notification announces the log's growth, a
+    // quiet log is looked at less often; growth it missed (as on Windows a
+    // log held open by the game may grow without one) brings the short
+    // interval back, until it has announced a few growths in a row again.
+    if (follower_.LastPassBytes() > 0) wakesTrusted_ = woken ? std::min(wakesTrusted_ + 1, kTrustedWakes) : 0;
+    if (!Logging) return;
+    const UINT quiet = wakesTrusted_ >= kTrustedWakes ? kTrustedIntervalMs : kFollowIntervalMs;
+    follower_.SetIdentityCheckEvery(static_cast<int>(1000 / quiet));
+    SetFollowTimer(more ? kCatchUpIntervalMs : quiet);
 }
 
 void frmChat::mnuLogAlerts_Click() {

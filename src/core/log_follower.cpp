@@ -11,10 +11,6 @@ namespace {
 // gone: a moment's exclusive hold (a virus scanner, say) loses nothing.
 constexpr int kRenamedMisses = 50;
 
-// Quiet passes between two looks at the identity of a log whose length and
-// times have not changed (replaced by another of the same size and times):
-// about a second at the usual interval.
-constexpr int kQuietPassesPerIdentityCheck = 20;
 
 }  // namespace
 
@@ -46,7 +42,7 @@ bool LogFollower::Changed(std::optional<LogLook>& look) {
         quietPasses_ = 0;
         return true;
     }
-    if (++quietPasses_ < kQuietPassesPerIdentityCheck) return false;
+    if (++quietPasses_ < identityCheckEvery_) return false;
     quietPasses_ = 0;
     const std::optional<FileIdentity> id = files_.Identify(path_);
     return id && state_.Identity && *id != *state_.Identity;

@@ -127,6 +127,11 @@ public:
     // New bytes the last pass read.
     std::size_t LastPassBytes() const { return passBytes_; }
 
+    // How many quiet passes go between two looks at the identity of a log
+    // whose length and times stay the same (replaced by another of the same
+    // size and times): about a second's worth at the shell's interval.
+    void SetIdentityCheckEvery(int quietPasses) { identityCheckEvery_ = quietPasses > 0 ? quietPasses : 1; }
+
     const std::string& Path() const { return path_; }
     // Bytes of the followed file handed on so far.
     std::int64_t LogSize() const { return state_.LogSize; }
@@ -170,6 +175,7 @@ private:
     PassFacts facts_;        // of the pass under way
     std::optional<LogLook> lastLook_;  // the log as the last pass that got through found it
     int quietPasses_ = 0;              // passes since its identity was last made sure of
+    int identityCheckEvery_ = 20;
     std::int64_t readTo_ = 0;          // where the last read ended
     std::size_t passBytes_ = 0;        // new bytes read in the pass under way
 };

@@ -7,25 +7,55 @@ namespace {
 
 using vek::CatchUpPacer;
 
-TEST(CatchUpPacer, PassesAreSizedToTakeAboutTheirTime) {
+// A display that costs `fixed` ms a pass and `perKb` ms a kilobyte: what a
+// pass of the pacer's budget takes once the pacer has settled.
+struct Settled {
+    double passMs, efficiency;  // the share of a pass that goes on bytes
+};
+Settled Settle(double fixed, double perKb) {
+    CatchUpPacer p;
+    double ms = 0, bytesMs = 0;
+    for (int i = 0; i < 40; ++i) {
+        const std::size_t budget = p.Budget();
+        const double variable = perKb * static_cast<double>(budget) / 1024;
+        ms = fixed + variable;
+        bytesMs = variable;
+        p.Took(budget, ms);
+    }
+    return {ms, bytesMs / ms};
+}
+
+TEST(CatchUpPacer, PassesTakeAboutTheirTimeAndNeverMostlyFixedCosts) {
     const struct {
         const char* name;
-        std::vector<std::pair<std::size_t, double>> passes;  // bytes, ms
-        std::size_t budget;
+        double fixed, perKb;
+        double minMs, maxMs, minEfficiency;
     } cases[] = {
-        {"untimed: a small first part", {}, CatchUpPacer::kFirstBudget},
-        {"a line or two tells nothing", {{200, 5.0}}, CatchUpPacer::kFirstBudget},
-        {"1000 bytes a ms: 70 ms of it", {{100000, 100.0}}, 70000},
-        {"slower now: half way to the new rate", {{100000, 100.0}, {50000, 100.0}}, 52500},
-        {"very fast: at most four blocks", {{1000000, 1.0}}, CatchUpPacer::kMaxBudget},
-        {"took no time: counted as half a ms", {{100000, 0.0}}, CatchUpPacer::kMaxBudget},
-        {"very slow: at least the least budget", {{10000, 1000.0}}, CatchUpPacer::kMinBudget},
+        {"a fast display", 2, 0.5, 50, 90, 0.9},
+        {"a slow one", 5, 2.0, 50, 90, 0.8},
+        {"a long one: painting and placing cost", 20, 1.0, 50, 90, 0.6},
+        // Asking a very long display where its view is costs more than a
+        // pass should take: half of each pass still goes on lines.
+        {"a held view in a very long display", 60, 1.0, 90, 150, 0.45},
     };
     for (const auto& c : cases) {
-        CatchUpPacer p;
-        for (auto [bytes, ms] : c.passes) p.Took(bytes, ms);
-        EXPECT_EQ(p.Budget(), c.budget) << c.name;
+        const Settled s = Settle(c.fixed, c.perKb);
+        EXPECT_GE(s.passMs, c.minMs) << c.name;
+        EXPECT_LE(s.passMs, c.maxMs) << c.name;
+        EXPECT_GE(s.efficiency, c.minEfficiency) << c.name;
     }
+}
+
+TEST(CatchUpPacer, StartsSmallAndIgnoresPassesTooSmallToTell) {
+    CatchUpPacer p;
+    EXPECT_EQ(p.Budget(), CatchUpPacer::kFirstBudget);
+    p.Took(200, 50.0);  // a line or two
+    EXPECT_EQ(p.Budget(), CatchUpPacer::kFirstBudget);
+    p.Took(1000000, 1.0);  // very fast: at most four blocks
+    EXPECT_LE(p.Budget(), CatchUpPacer::kMaxBudget);
+    CatchUpPacer slow;
+    slow.Took(10000, 1000.0);  // very slow: at least the least budget
+    EXPECT_GE(slow.Budget(), CatchUpPacer::kMinBudget);
 }
 
 }  // namespace
