@@ -105,7 +105,7 @@ private:
     void tmrFollow_Timer();   // one pass of the follower
     void FollowPass(bool woken);  // woken: by the log folder's change notification
     void SendComposedMessage();  // Enter in the composer
-    void NoteSentMessage();      // the history and the names learn of a message sent
+    void NoteSentMessage(const std::string& target);  // the history and the names learn of a message sent
     void StepHistory(bool back);  // Ctrl+Up, Ctrl+Down
     void ReplyToPage(bool lastPaged);  // Ctrl+R, Ctrl+Shift+R
 

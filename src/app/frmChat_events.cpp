@@ -283,15 +283,16 @@ void frmChat::SendComposedMessage() {
     RedrawFreeze freeze(rtfMessage);
     // Without a game window nothing goes out; the composer is emptied all the
     // same and F9 brings the message back.
-    sender_.Send(composer_.Markup(), pageTo_.Text());
-    NoteSentMessage();
+    const std::string target = pageTo_.Text();
+    sender_.Send(composer_.Markup(), target);
+    NoteSentMessage(target);
     composer_.Clear();
 }
 
-void frmChat::NoteSentMessage() {
+void frmChat::NoteSentMessage(const std::string& target) {
     const int type = sender_.Type();
-    history_.Sent(sender_.LastMessage(), type, pageTo_.Text());
-    if (type == vek::kPage) names_.PageSent(pageTo_.Text());
+    history_.Sent(sender_.LastMessage(), type, target);
+    if (type == vek::kPage) names_.PageSent(target);
 }
 
 void frmChat::StepHistory(bool back) {

@@ -108,7 +108,7 @@ bool LineAlerts(const ShownText& shown, const AlertSettings& settings) {
 }
 
 bool PassMayAlert(const PassFacts& pass) {
-    return !pass.restarted && !pass.readWholeBlock && !pass.previousBehind;
+    return !pass.restarted && !pass.moreWaiting && !pass.previousBehind;
 }
 
 bool SoundThrottle::TryPlay(std::uint64_t nowMs) {

@@ -77,7 +77,7 @@ bool LogFollower::Pass(std::size_t budget) {
         behind = read == Read::More;
         readPath = read != Read::Failed && readTo_ >= probe->length;
     }
-    facts_.readWholeBlock = behind;
+    facts_.moreWaiting = behind;
     facts_.restarted = state_.Restarted;
     f.reset();
     // What was looked at is taken in only when the pass read the log at the

@@ -62,7 +62,7 @@ public:
 // What a pass was, for telling news from old lines.
 struct PassFacts {
     std::int64_t firstReadOffset = 0;  // where its first read began in its file
-    bool readWholeBlock = false;       // more was waiting than the pass took: catching up
+    bool moreWaiting = false;       // more was waiting than the pass took: catching up
     bool previousBehind = false;       // the pass before was catching up too
     // Following started over from the file's first byte (it was truncated,
     // replaced, or cut and written again): what is read is not news.

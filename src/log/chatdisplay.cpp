@@ -25,8 +25,10 @@ void ChatDisplay::AppendData(std::string_view line) {
 
 void ChatDisplay::AddNotice(std::string_view text) {
     rtf_.Begin();
+    const std::size_t before = rtf_.Paragraphs();
     rtf_.AddRun(text, OtherColor);
     rtf_.AddRun("\r\n", OtherColor);
+    Lead(before, {});  // a line of the program's own has no time
     Write();
     open_ = false;
 }
@@ -47,7 +49,7 @@ void ChatDisplay::EndPass(const PassFacts& facts) {
         // the part: the display is painted a few times a second, and once
         // more when the burst is in.
         const ULONGLONG now = ::GetTickCount64();
-        const bool repaint = !facts.readWholeBlock || now - painted_ >= kBurstPaintMs;
+        const bool repaint = !facts.moreWaiting || now - painted_ >= kBurstPaintMs;
         if (repaint) painted_ = now;
         Write(repaint);
     }
@@ -57,6 +59,10 @@ void ChatDisplay::EndPass(const PassFacts& facts) {
 void ChatDisplay::Add(const ShownText& shown, std::string_view lead) {
     const std::size_t before = rtf_.Paragraphs();
     rtf_.AddShown(shown);
+    Lead(before, lead);
+}
+
+void ChatDisplay::Lead(std::size_t before, std::string_view lead) {
     for (std::size_t i = before; i < rtf_.Paragraphs(); ++i) times_.Append(lead);
 }
 

@@ -55,6 +55,8 @@ private:
     // Adds a shown text to the pass's document, and its lead once for each
     // display line it makes.
     void Add(const ShownText& shown, std::string_view lead);
+    // The lead of each display line added to the document since `before`.
+    void Lead(std::size_t before, std::string_view lead);
     // Puts what rtf_ holds at the end of the display in one insertion.
     // repaint: false while a burst goes in (see EndPass).
     void Write(bool repaint = true);

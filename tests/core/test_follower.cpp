@@ -277,7 +277,7 @@ TEST(Follower, EachPassSaysWhereItReadAndWhetherItWasCatchingUp) {
                 {14 + 3 * block, false, true}, {0, false, false}};
     for (std::size_t i = 0; i < std::size(want); ++i) {
         EXPECT_EQ(f.sink.passes[i].firstReadOffset, want[i].offset) << i;
-        EXPECT_EQ(f.sink.passes[i].readWholeBlock, want[i].catchingUp) << i;
+        EXPECT_EQ(f.sink.passes[i].moreWaiting, want[i].catchingUp) << i;
         EXPECT_EQ(f.sink.passes[i].previousBehind, want[i].previousBehind) << i;
         EXPECT_EQ(f.sink.passes[i].restarted, i + 1 == std::size(want)) << i;  // only the truncated log
     }

@@ -1,4 +1,4 @@
-// ctest-lock: registry
+// ctest-lock: registry gamewindow
 // Reading the chat on the real window while the log grows: the view held
 // where the player scrolled it with the new-lines bar below, Find with its
 // dialog and F3, and a line's time under the resting mouse.
@@ -241,6 +241,15 @@ TEST_F(ReadingTest, RestingTheMouseOnALineShowsTheTimeItWasWritten) {
     AddLines("[2026-12-07 10:00:00] after\r\n");
     rest(1);
     EXPECT_EQ(ShownTip(*form, d), "[2026-12-07 10:00:00]");
+
+    // A line of the program's own (a message not delivered: no game runs)
+    // has no time, and the lines after it keep theirs.
+    ASSERT_EQ(FindWindowA("AppClass", "Ember Heraldry"), nullptr);
+    SendComposed(*form);
+    ASSERT_NE(ReadText(d).find("not delivered"), std::string::npos);
+    AddLines("[2026-12-07 10:00:05] after the notice\r\n");
+    rest(static_cast<int>(ReadText(d).find("after the notice")));
+    EXPECT_EQ(ShownTip(*form, d), "[2026-12-07 10:00:05]");
 }
 
 }  // namespace
