@@ -68,11 +68,31 @@ struct ColorRun {
 // at the end. Returns the line colour. The runs view the shown text.
 Color RenderShown(const ShownText& shown, std::vector<ColorRun>& out);
 
+// Colour runs kept compactly: one varint per run, its length times 8 plus
+// its colour's place in the palette of text colours (0-5, RtfColorIndex - 1).
+// A run of up to 15 bytes takes one byte, one of up to 2047 two.
+inline constexpr std::size_t kMaxPackedRun = 10;  // bytes one run takes at most
+// Writes the run at out (room for kMaxPackedRun bytes); returns the bytes written.
+std::size_t PackRun(std::size_t length, Color color, char* out);
+
+// Reads packed runs back, in order.
+//   PackedRuns r(bytes); std::size_t n; Color c; while (r.Next(n, c)) ...
+class PackedRuns {
+public:
+    explicit PackedRuns(std::string_view bytes) : p_(bytes.data()), end_(bytes.data() + bytes.size()) {}
+    // The next run's length and colour; false at the end (or at a damaged run).
+    bool Next(std::size_t& length, Color& color);
+
+private:
+    const char* p_;
+    const char* end_;
+};
+
 // Builds one RTF text for a batch of lines, to be inserted at the end of the
 // display in one go. Reuse one builder: after warm-up it allocates nothing.
 // The RTF names no font and no size, so the inserted text keeps the
 // control's own.
-//   b.Begin(); for (line : lines) b.AddLogLine(line); if (b.HasText()) insert(b.Finish());
+//   b.Begin(); for (shown : lines) b.AddShown(shown); if (b.HasText()) insert(b.Finish());
 class ChatRtf {
 public:
     // codepage: the system's ANSI code page, which the text's bytes are in.
@@ -81,6 +101,10 @@ public:
     void Begin();                         // starts a new document
     void AddLogLine(std::string_view line);  // a line as the follower gives it
     void AddShown(const ShownText& shown);   // any shown text
+    // One paragraph kept with its markup rendered (a SessionLines entry):
+    // `text` in the colours of `runs` (which cover it), then a paragraph
+    // break in the colour in force at its end (`color` when it has no runs).
+    void AddPacked(std::string_view text, std::string_view runs, Color color);
     void AddRun(std::string_view text, Color color);  // text in a colour of the table, as it stands
     bool HasText() const { return hasText_; }  // something visible was added
     // Paragraph breaks added since Begin: the lines the document adds to the

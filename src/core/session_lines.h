@@ -1,0 +1,89 @@
+// Every line shown in this run, kept once and compactly, one entry per
+// paragraph of the chat display: entry i is what display paragraph i shows.
+// The display shows a window of it; Find searches all of it.
+//
+// A shown line makes one entry per paragraph break it holds (CR LF, a lone
+// CR, a lone LF, as ChatRtf counts them); each entry after the first is a
+// continuation with the line's lead, line colour and kind, its runs starting
+// in the colour in force. A line that shows nothing makes none; the line
+// that shows only its line break makes one empty entry. A text that ends
+// without a line break (AppendData's text may) still makes an entry for its
+// last piece, though the display runs it into the next line.
+//
+// Entries are written end to end into large blocks that never move, so a
+// view of an entry stays valid while the store lives; each entry costs its
+// lead, its text, its packed runs (PackRun) and a 16-byte index slot.
+//
+//   LineShaper shaper; shaper.Add(lines);           // every shown line goes in
+//   for (i = a; i < b; ++i) rtf.AddPacked(lines[i].text, lines[i].runs, lines[i].color);
+//   lines.Render(a, b, rtf);                         // the same
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "core/chat_display.h"
+#include "core/shown_line.h"
+
+namespace vek {
+
+// One stored entry; its views are valid while the store lives.
+struct StoredLine {
+    std::string_view text;  // the characters shown (ANSI bytes as read), markup rendered, no line break
+    std::string_view runs;  // text's colour runs, packed (PackedRuns); they cover text exactly
+    std::string_view lead;  // the time lead, at most kMaxStoredLead bytes; empty: none
+    Color color = OtherColor;  // the line colour
+    LineKind kind = LineKind::Other;
+    bool notice = false;     // a line of the program's own
+    bool continues = false;  // goes on with the entry before: a second paragraph of one line, or a
+                             // line's rest cut at a block's end
+};
+
+class SessionLines final : public ShownLineSink {
+public:
+    // Bytes in one block; an entry longer than that gets a block of its own.
+    static constexpr std::size_t kBlockBytes = 512 * 1024;
+
+    SessionLines();
+    ~SessionLines() override;
+    SessionLines(const SessionLines&) = delete;
+    SessionLines& operator=(const SessionLines&) = delete;
+
+    // Keeps a shown line (any source) as its entries.
+    void TakeShown(const ShownLine& line) override { Append(line); }
+    void EndPass(const PassFacts&) override {}
+    void Append(const ShownLine& line);
+
+    std::size_t Size() const { return count_; }
+    // Entry `index` (< Size()), at constant cost.
+    StoredLine operator[](std::size_t index) const;
+
+    // Adds entries [first, last) to rtf's document, one paragraph each.
+    void Render(std::size_t first, std::size_t last, ChatRtf& rtf) const;
+
+    // The bytes taken from the heap: blocks, index, and what holds them.
+    std::size_t MemoryBytes() const;
+
+private:
+    struct Slot;  // an entry's place in the index
+    static constexpr std::size_t kSlotsPerChunk = 4096;
+
+    // Room for `bytes` more in the current block (a new block when it lacks it).
+    char* Reserve(std::size_t bytes);
+    // Adds one entry whose text is `text` rendered from the runs in `runs`.
+    void AddEntry(std::string_view lead, Color color, LineKind kind, bool notice, bool continues);
+
+    std::vector<std::unique_ptr<char[]>> blocks_;
+    std::vector<std::size_t> blockSizes_;
+    std::size_t used_ = 0;  // bytes used in the last block
+    std::vector<std::unique_ptr<Slot[]>> chunks_;
+    std::size_t count_ = 0;
+    std::size_t blockBytes_ = 0;  // all blocks' sizes
+    // The line being cut into entries: its rendered text and runs, reused.
+    std::string text_;
+    std::string runs_;
+};
+
+}  // namespace vek
