@@ -21,6 +21,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -59,6 +60,12 @@ public:
     std::size_t Size() const { return count_; }
     // Entry `index` (< Size()), at constant cost.
     StoredLine operator[](std::size_t index) const;
+    // Only its text, for scanning many entries.
+    std::string_view Text(std::size_t index) const {
+        const Slot& s = chunks_[index / kSlotsPerChunk][index % kSlotsPerChunk];
+        const char* p = blocks_[s.block].get() + s.offset;
+        return std::string_view(p + kHeaderBytes + static_cast<unsigned char>(p[0]), s.textLength);
+    }
 
     // Adds entries [first, last) to rtf's document, one paragraph each.
     void Render(std::size_t first, std::size_t last, ChatRtf& rtf) const;
@@ -67,12 +74,20 @@ public:
     std::size_t MemoryBytes() const;
 
 private:
-    struct Slot;  // an entry's place in the index
+    // Where an entry lies: in block `block` at `offset`, a header (lead
+    // length, flags), then the lead, the text and the packed runs.
+    struct Slot {
+        std::uint32_t block;
+        std::uint32_t offset;
+        std::uint32_t textLength;
+        std::uint32_t runsLength;
+    };
+    static constexpr std::size_t kHeaderBytes = 2;
     static constexpr std::size_t kSlotsPerChunk = 4096;
 
     // Room for `bytes` more in the current block (a new block when it lacks it).
     char* Reserve(std::size_t bytes);
-    // Adds one entry whose text is `text` rendered from the runs in `runs`.
+    // Adds one entry: text_ and runs_ (then emptied) and what is given.
     void AddEntry(std::string_view lead, Color color, LineKind kind, bool notice, bool continues);
 
     std::vector<std::unique_ptr<char[]>> blocks_;
@@ -81,7 +96,9 @@ private:
     std::vector<std::unique_ptr<Slot[]>> chunks_;
     std::size_t count_ = 0;
     std::size_t blockBytes_ = 0;  // all blocks' sizes
-    // The line being cut into entries: its rendered text and runs, reused.
+    // The line being cut into entries: its runs, and the entry's text and
+    // packed runs; reused from line to line.
+    std::vector<ColorRun> lineRuns_;
     std::string text_;
     std::string runs_;
 };
