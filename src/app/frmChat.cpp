@@ -161,7 +161,7 @@ void frmChat::CreateControls() {
     static const ChildControl kControls[] = {
         // Clipping its siblings keeps the new-lines bar over it.
         {&frmChat::rtfChatText, nullptr,
-         WS_CHILD | WS_VISIBLE | WS_DISABLED | WS_TABSTOP | WS_VSCROLL | WS_BORDER | WS_CLIPSIBLINGS | ES_MULTILINE |
+         WS_CHILD | WS_VISIBLE | WS_DISABLED | WS_TABSTOP | WS_BORDER | WS_CLIPSIBLINGS | ES_MULTILINE |
              ES_AUTOVSCROLL | ES_SAVESEL,
          IDC_CHATTEXT, kChatTextPlace},
         {&frmChat::txtPageTo, WC_EDITW, WS_CHILD | WS_DISABLED | WS_TABSTOP | ES_AUTOHSCROLL, IDC_PAGETO,
@@ -174,6 +174,9 @@ void frmChat::CreateControls() {
         // Shown while the view is held with news below it; a click follows again.
         {&frmChat::lblNewLines, WC_STATICW, WS_CHILD | SS_NOTIFY | SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX,
          IDC_NEWLINES, {0, 0, 0, 0}},
+        // The display's own scroll bar could only stand for what it holds.
+        {&frmChat::scrChatText, WC_SCROLLBARW, WS_CHILD | WS_VISIBLE | WS_DISABLED | SBS_VERT, IDC_CHATSCROLL,
+         {0, 0, 0, 0}},
     };
     for (const ChildControl& c : kControls) {
         HWND h = ::CreateWindowExW(0, c.className ? c.className : RichEditClass(), L"", c.style, Px(c.place.left),
@@ -193,14 +196,13 @@ void frmChat::CreateControls() {
     ::SendMessageW(rtfMessage, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
     ::SendMessageW(rtfMessage, EM_SETEVENTMASK, 0, ENM_SELCHANGE);
 
-    display_.Attach(rtfChatText, static_cast<int>(::GetACP()));
-    lines_.Add(session_);
+    display_.Attach(rtfChatText, scrChatText, session_, static_cast<int>(::GetACP()));
+    lines_.Add(session_);  // first: the display reads what the store took
     lines_.Add(display_);
     lines_.Add(names_);
     alerts_.Attach(hWnd());
     lines_.Add(alerts_);
-    displayText_.Attach(rtfChatText);
-    finder_.Attach(hWnd(), rtfChatText, displayText_);
+    finder_.Attach(hWnd(), rtfChatText, display_, session_);
     lineTimeTip_.Attach(hWnd(), rtfChatText, kLineTimeTimer);
     composer_.Attach(rtfMessage);
     pageTo_.Attach(txtPageTo);
@@ -271,17 +273,25 @@ void frmChat::Form_Resize() {
     const int w = vek::PixelsToTwips(rc.right - rc.left, dpi_);
     const int h = vek::PixelsToTwips(rc.bottom - rc.top, dpi_);
     const vek::Layout l = vek::ComputeLayout(w, h, MessageLeft);
-    HDWP dwp = ::BeginDeferWindowPos(4);
+    HDWP dwp = ::BeginDeferWindowPos(5);
     auto place = [&](HWND c, int left, int top, int width, int height) {
         if (dwp)
             dwp = ::DeferWindowPos(dwp, c, nullptr, Px(left), Px(top), Px(width), Px(height),
                                    SWP_NOZORDER | SWP_NOACTIVATE);
     };
-    place(rtfChatText, kChatTextPlace.left, kChatTextPlace.top, l.chatWidth, l.chatHeight);
+    // The display's scroll bar takes the right edge of its place.
+    const int chatWidth = Px(l.chatWidth), barWidth = std::min(::GetSystemMetrics(SM_CXVSCROLL), chatWidth);
+    if (dwp)
+        dwp = ::DeferWindowPos(dwp, rtfChatText, nullptr, Px(kChatTextPlace.left), Px(kChatTextPlace.top),
+                               chatWidth - barWidth, Px(l.chatHeight), SWP_NOZORDER | SWP_NOACTIVATE);
+    if (dwp)
+        dwp = ::DeferWindowPos(dwp, scrChatText, nullptr, Px(kChatTextPlace.left) + chatWidth - barWidth,
+                               Px(kChatTextPlace.top), barWidth, Px(l.chatHeight), SWP_NOZORDER | SWP_NOACTIVATE);
     place(cmdMessageType, kMessageTypePlace.left, l.buttonTop, kMessageTypePlace.width, kMessageTypePlace.height);
     place(txtPageTo, kPageToPlace.left, l.pageToTop, kPageToPlace.width, kPageToPlace.height);
     place(rtfMessage, MessageLeft, l.messageTop, l.messageWidth, kMessagePlace.height);
     if (dwp) ::EndDeferWindowPos(dwp);
+    display_.Resized();
     PlaceNewLinesBar();
     lineY_ = l.lineY;
     ::InvalidateRect(hWnd(), nullptr, TRUE);
@@ -445,6 +455,10 @@ std::optional<LRESULT> frmChat::OnFormMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_INITMENUPOPUP:
             if (reinterpret_cast<HMENU>(wp) == SubMenu(kEditMenu)) mnuEdit_Click();
             return 0;
+        case WM_VSCROLL:
+            if (reinterpret_cast<HWND>(lp) != scrChatText) return std::nullopt;
+            scrChatText_Scroll(LOWORD(wp));
+            return 0;
         case WM_TIMER:
             if (wp == kFollowTimer) tmrFollow_Timer();
             else if (wp == kLineTimeTimer) tmrLineTime_Timer();
@@ -510,7 +524,7 @@ std::optional<LRESULT> frmChat::OnControlMessage(HWND ctl, UINT msg, WPARAM wp, 
     } else if (ctl == rtfChatText) {
         if (vek::ChatDisplay::MovesView(msg, wp)) {
             const LRESULT r = ::DefSubclassProc(ctl, msg, wp, lp);
-            rtfChatText_Scroll();
+            rtfChatText_Scroll(msg, wp);
             return r;
         }
         if (msg == WM_MOUSEMOVE) rtfChatText_MouseMove({GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
@@ -709,7 +723,7 @@ void frmChat::EnableFollowingControls(bool on) {
     EnableMenuItemById(IDM_LOG_START, !on);
     EnableMenuItemById(IDM_LOG_STOP, on);
     EnableEditMenu(on);
-    for (HWND h : {rtfChatText, cmdMessageType, txtPageTo, rtfMessage}) ::EnableWindow(h, on ? TRUE : FALSE);
+    for (HWND h : {rtfChatText, scrChatText, cmdMessageType, txtPageTo, rtfMessage}) ::EnableWindow(h, on ? TRUE : FALSE);
 }
 
 void frmChat::SetFollowTimer(UINT ms) {

@@ -26,7 +26,6 @@
 #include "log/alertwatch.h"
 #include "log/chatdisplay.h"
 #include "log/chatfinder.h"
-#include "log/displaytext.h"
 #include "log/linetimetip.h"
 #include "log/logfiles.h"
 #include "win/handles.h"
@@ -90,7 +89,8 @@ private:
     void mnuEditFindPrevious_Click();
     void dlgFind_Message(LPARAM lp);  // Find Next in the Find dialog, or its closing
     void mnuLogAlerts_Click();
-    void rtfChatText_Scroll();  // the player moved the display's view
+    void rtfChatText_Scroll(UINT msg, WPARAM wp);  // the player moved the display's view (by that message)
+    void scrChatText_Scroll(int code);  // the display's scroll bar
     void rtfChatText_MouseMove(POINT client);
     void rtfChatText_MouseLeave();
     void lblNewLines_Click();
@@ -161,12 +161,13 @@ private:
     HWND cmdMessageType = nullptr;
     HWND tipMessageType = nullptr;  // tooltip window of cmdMessageType
     HWND lblNewLines = nullptr;     // the new-lines bar
+    HWND scrChatText = nullptr;     // the display's scroll bar, beside it: it stands for the whole session
 
     // ---- Components
     vek::Win32LogFiles logFiles_;
     vek::ChatDisplay display_;
     vek::AlertWatch alerts_;
-    vek::SessionLines session_;  // every line shown in this run
+    vek::SessionLines session_;  // every line shown in this run; the display shows a window of it
     vek::LineShaper lines_;  // the follower's lines, each worked out once, to the store, display, names, alerts
     vek::LogNames names_;  // the names the lines give, for replies and the page box
     vek::LogFollower follower_{logFiles_, lines_};
@@ -177,7 +178,6 @@ private:
     vek::GameTyper game_;
     vek::MessageSender sender_{game_};
     vek::EditCommands edit_;
-    vek::DisplayText displayText_;
     vek::ChatFinder finder_;
     vek::LineTimeTip lineTimeTip_;
 

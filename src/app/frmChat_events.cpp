@@ -186,8 +186,13 @@ void frmChat::mnuLogAlerts_Click() {
 
 // ------------------------------------------------------- reading the chat
 
-void frmChat::rtfChatText_Scroll() {
-    display_.ViewMoved();
+void frmChat::rtfChatText_Scroll(UINT msg, WPARAM wp) {
+    display_.ViewMoved(msg, wp);
+    UpdateNewLinesBar();
+}
+
+void frmChat::scrChatText_Scroll(int code) {
+    display_.BarScrolled(code);
     UpdateNewLinesBar();
 }
 
@@ -210,8 +215,8 @@ void frmChat::rtfChatText_MouseMove(POINT client) { lineTimeTip_.MouseMoved(clie
 void frmChat::rtfChatText_MouseLeave() { lineTimeTip_.MouseLeft(); }
 
 void frmChat::tmrLineTime_Timer() {
-    if (const std::optional<std::size_t> line = displayText_.LineAt(lineTimeTip_.Rested()))
-        lineTimeTip_.Show(display_.LeadOf(*line));
+    if (const std::optional<std::size_t> entry = display_.EntryAt(lineTimeTip_.Rested()))
+        lineTimeTip_.Show(session_[*entry].lead);
 }
 
 void frmChat::mnuLogStart_Click() { StartLog(); }

@@ -33,4 +33,5 @@ enum : int {
     IDC_MESSAGE,
     IDC_MESSAGETYPE,
     IDC_NEWLINES,  // the new-lines bar over the display's bottom edge
+    IDC_CHATSCROLL,  // the display's scroll bar
 };

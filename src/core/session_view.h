@@ -24,10 +24,10 @@ struct HeldLines {
 struct ViewBounds {
     // Lines held at most while following; reading back may hold up to
     // keep + batch before lines far from the view go.
-    std::uint64_t keep = 1000;
+    std::uint64_t keep = 400;
     // Lines brought in or let go at a time; also the lines the view keeps
     // held above and below it, so that reading on never waits.
-    std::uint64_t batch = 200;
+    std::uint64_t batch = 150;
 };
 
 // The store entries the view shows: its first line and how many it shows

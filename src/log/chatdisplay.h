@@ -1,31 +1,43 @@
-// The chat display: where the shown lines go. A pass's lines go in at the
-// end as one RTF insertion per pass (a notice and AppendData's text at once), coloured by the core's rendering of
-// their markup. The player's caret and selection stay where they were,
-// unless the caret stood at the end; then it follows the new end. The view
-// follows new lines while it shows the end, and stays where the player
-// scrolled it otherwise (the scroll lock). Each display line keeps the time
-// lead its log line had.
+// The chat display: a bounded window onto the session's stored lines. The
+// store keeps every line of the run; the display (a RichEdit) holds a run of
+// them around what the player reads, one paragraph per stored entry, and
+// brings earlier or later ones in as the view nears its ends (so memory and
+// the cost of a new line stay flat all evening). Its scroll bar, a control
+// of its own beside the box, stands for the whole session.
+//
+// New lines go in at the end in one RTF insertion per pass. The player's
+// caret and selection stay on their text, unless the caret stood at the end;
+// then it follows the new end. The view follows new lines while it shows
+// the session's end, and stays where the player scrolled it otherwise (the
+// scroll lock).
 #pragma once
 #include <windows.h>
 
 #include <cstddef>
-#include <string_view>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "core/chat_display.h"
-#include "core/line_times.h"
-#include "core/log_follower.h"
 #include "core/scroll_lock.h"
+#include "core/session_find.h"
+#include "core/session_lines.h"
+#include "core/session_view.h"
 #include "core/shown_line.h"
 
 namespace vek {
 
 class ChatDisplay final : public ShownLineSink {
 public:
-    // The display box (a RichEdit), and the code page its text arrives in.
-    void Attach(HWND box, int codepage);
+    // The display box (a RichEdit without a scroll bar of its own), the
+    // scroll bar control that stands beside it, the store it shows (which
+    // must outlive this, and take each line before this does), and the code
+    // page the store's text is in.
+    void Attach(HWND box, HWND bar, const SessionLines& session, int codepage);
 
-    // A log line joins the pass's document; AppendData's text and a notice
-    // (a line of the program's own, in OtherColor as it stands) go in at once.
+    // A line of the pass under way waits for EndPass; AppendData's text and
+    // a notice show at once.
     void TakeShown(const ShownLine& line) override;
     void EndPass(const PassFacts& facts) override;
 
@@ -33,40 +45,106 @@ public:
     const ScrollLock& Lock() const { return lock_; }
 
     // Whether a message to the box is one by which the player moves its view
-    // (scroll bar, wheel, paging and arrow keys, a mouse drag); ViewMoved
+    // (scroll messages, wheel, paging and arrow keys, a mouse drag); ViewMoved
     // goes after the box has handled it.
     static bool MovesView(UINT msg, WPARAM wp);
-    // The view may have moved: it is held while it is off the bottom and
-    // follows again once it shows the end. Ignored while the display writes
-    // (its own scrolling is none of the player's).
-    void ViewMoved();
+    // The view may have moved (by that message): lines are brought in or let
+    // go around it, and it is held while it is off the session's end and
+    // follows again once it shows it. Ctrl+Home goes to the session's first
+    // line, Ctrl+End to its last. Ignored while the display writes.
+    void ViewMoved(UINT msg = 0, WPARAM wp = 0);
     // Back to following (the new-lines bar, Ctrl+End): the view goes to the end.
     void FollowEnd();
+    // The scroll bar's WM_VSCROLL (its request code).
+    void BarScrolled(int code);
+    // The box changed size: a following view stays at the end, and the bar
+    // shows the new page.
+    void Resized();
 
-    // The time lead of display line `line` (a paragraph, counted from 0);
-    // empty when it has none.
-    std::string_view LeadOf(std::size_t line) const { return times_.Lead(line); }
+    // The display's selection as places in the store.
+    SessionSelection Selection();
+    // Selects text of one entry (UTF-16 offsets), bringing it in first when
+    // the display does not hold it, and scrolls it into view.
+    void Select(std::size_t entry, std::size_t start, std::size_t end);
+    // How the store's bytes read as UTF-16.
+    const AnsiDecoder& Decoder() const { return decoder_; }
+
+    // The store entry shown at a point of the box's client area; nullopt
+    // when the point lies beyond the last line.
+    std::optional<std::size_t> EntryAt(POINT client);
+
+    // The store entries the display holds.
+    HeldLines Held() const { return held_; }
+    // How much the display holds and in what steps; for tests, before lines come.
+    void SetBounds(ViewBounds b) { bounds_ = b; }
 
 private:
-    // Adds a shown line to the document, and its lead once for each display
-    // line it makes.
-    void Add(const ShownLine& line);
-    // The lead of each display line added to the document since `before`.
-    void Lead(std::size_t before, std::string_view lead);
-    // Puts what rtf_ holds at the end of the display in one insertion.
-    // repaint: false while a burst goes in (see EndPass).
-    void Write(bool repaint = true);
+    struct Place {  // a selection end in the store, or past its end
+        std::uint64_t entry = 0;
+        std::size_t offset = 0;
+    };
+    struct SavedSel {
+        Place start, end;
+        bool caretAtEnd = false;
+    };
 
-    // How often the display is painted while a burst goes in.
+    // Brings the session's new lines in (following) or counts them (held);
+    // catchingUp: more is waiting.
+    void ShowNew(bool catchingUp);
+    // Makes the display hold c.after, keeping the view on its text and the
+    // caret and selection on theirs.
+    void Apply(const WindowChange& c, bool repaint);
+    // Fills the display anew with `held` (the caller places view and selection).
+    void Fill(HeldLines held);
+    // Reads where the paragraphs start from the box's own text.
+    void ReadStarts();
+    // Shows store line `line` first; done: the end of a drag or a jump.
+    void JumpTo(std::uint64_t line, bool done);
+    // The RTF of entries [a, b).
+    std::string_view Render(std::uint64_t a, std::uint64_t b);
+    // Inserts `rtf` at character `at`.
+    void Insert(int at, std::string_view rtf);
+    void Delete(int from, int to);
+    // Characters entries [a, b) take in the box, line breaks included.
+    std::vector<int> Lengths(std::uint64_t a, std::uint64_t b);
+
+    // Whether the box still holds a paragraph per held entry. Emptied by the
+    // player, it starts over empty at the session's end (and is intact); an
+    // edit within lines keeps it intact; one that took or made line breaks
+    // does not, until the window is filled from the store again.
+    bool Intact();
+    // Fills the window from the store again when it is not intact: before
+    // the display changes, the player's edit gives way to the session's text.
+    void CheckIntact();
+    int Total() const { return starts_.back(); }
+    // The paragraph (index into the window) of character `pos`.
+    std::size_t ParagraphOf(int pos) const;
+    ViewLines View();
+    bool ShowsSessionEnd();
+    // Scrolls the box so that window paragraph p is its first line.
+    void ScrollToParagraph(std::size_t p);
+    SavedSel SaveSel();
+    void RestoreSel(const SavedSel& s);
+    int CharOf(Place p) const;  // -1 when the window does not hold it
+    void UpdateBar();
+
+    // How often the display is written while a burst goes in.
     static constexpr ULONGLONG kBurstPaintMs = 250;
 
     HWND box_ = nullptr;
+    HWND bar_ = nullptr;
+    const SessionLines* session_ = nullptr;
+    AnsiDecoder decoder_;
     ChatRtf rtf_;
-    bool open_ = false;  // rtf_ has begun a pass's document
-    ULONGLONG painted_ = 0;  // when a pass last repainted the display
+    ViewBounds bounds_;
+    HeldLines held_;
+    std::vector<int> starts_{0};  // where each held paragraph starts; last: the text's end
+    std::u16string scratch_;
+    ULONGLONG painted_ = 0;  // when a pass last wrote the display
     bool writing_ = false;
+    bool edited_ = false;  // the player's edit took or made line breaks
     ScrollLock lock_;
-    LineTimes times_;
+    std::uint64_t counted_ = 0;  // store entries the scroll lock has counted
 };
 
 }  // namespace vek

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <string>
 
+#include "core/session_find.h"
 #include "win/richedit.h"
 #include "win/window.h"
 
@@ -13,9 +14,10 @@ namespace vek {
 
 using namespace win;
 
-void ChatFinder::Attach(HWND owner, HWND display, DisplayText& text) {
-    display_ = display;
-    text_ = &text;
+void ChatFinder::Attach(HWND owner, HWND box, ChatDisplay& display, const SessionLines& session) {
+    box_ = box;
+    display_ = &display;
+    session_ = &session;
     message_ = ::RegisterWindowMessageW(FINDMSGSTRINGW);
     params_.lStructSize = sizeof params_;
     params_.hwndOwner = owner;
@@ -25,7 +27,7 @@ void ChatFinder::Attach(HWND owner, HWND display, DisplayText& text) {
 }
 
 void ChatFinder::OpenDialog() {
-    const std::wstring selected = GetSelTextWide(display_);
+    const std::wstring selected = GetSelTextWide(box_);
     const std::u16string seed = FindSeed(std::u16string(selected.begin(), selected.end()));
     if (!seed.empty()) {
         std::fill(what_.begin(), what_.end(), L'\0');
@@ -39,11 +41,7 @@ void ChatFinder::OpenDialog() {
     dialog_ = ::FindTextW(&params_);
     if (!dialog_) {
         ReportFailure(L"VekChat: the Find dialog could not be opened");
-        return;
     }
-    // Reading a long display's text takes a while; done now, as the dialog
-    // opens, it leaves the searches only what comes in meanwhile.
-    (void)text_->Current();
 }
 
 bool ChatFinder::PreTranslate(MSG& msg) {
@@ -68,16 +66,12 @@ ChatFinder::Result ChatFinder::FindNext(bool reverse) {
     options.down = ((params_.Flags & FR_DOWN) != 0) != reverse;
     options.matchCase = (params_.Flags & FR_MATCHCASE) != 0;
     options.wholeWord = (params_.Flags & FR_WHOLEWORD) != 0;
-    const Selection sel = GetSel(display_);
-    const std::optional<TextRange> found =
-        vek::FindInText(text_->Current(), what,
-                      {static_cast<std::size_t>(std::max(sel.start, 0)), static_cast<std::size_t>(std::max(sel.end, 0))},
-                      options);
+    const std::optional<SessionMatch> found =
+        FindInSession(*session_, display_->Decoder(), what, display_->Selection(), options);
     if (!found) return Result::NotFound;
-    SetSel(display_, static_cast<int>(found->start), static_cast<int>(found->end));
-    ::SendMessageW(display_, EM_SCROLLCARET, 0, 0);
+    display_->Select(found->entry, found->range.start, found->range.end);
     // Shown while the focus is elsewhere (in the dialog, the composer).
-    ::SendMessageW(display_, EM_HIDESELECTION, FALSE, 0);
+    ::SendMessageW(box_, EM_HIDESELECTION, FALSE, 0);
     return Result::Found;
 }
 

@@ -1,6 +1,7 @@
-// Find in the chat display: the system's Find dialog, modeless, and the
-// searches it and F3 ask for, over a copy of the display's text. The match
-// is selected in the display and scrolled into view.
+// Find in the chat: the system's Find dialog, modeless, and the searches it
+// and F3 ask for, over every line of the session, from the display's
+// selection. The match is brought into the display, selected and scrolled
+// into view.
 #pragma once
 #include <windows.h>
 
@@ -9,7 +10,8 @@
 #include <array>
 
 #include "core/find_text.h"
-#include "log/displaytext.h"
+#include "core/session_lines.h"
+#include "log/chatdisplay.h"
 
 namespace vek {
 
@@ -19,16 +21,15 @@ public:
     ChatFinder(const ChatFinder&) = delete;  // the dialog holds a pointer to its parameters
     ChatFinder& operator=(const ChatFinder&) = delete;
 
-    // The window that owns the dialog, and the display searched through
-    // `text` (which must outlive this).
-    void Attach(HWND owner, HWND display, DisplayText& text);
+    // The window that owns the dialog, the display box and its component,
+    // and the session's lines (all of which must outlive this).
+    void Attach(HWND owner, HWND box, ChatDisplay& display, const SessionLines& session);
 
     // The message the dialog sends its owner (FINDMSGSTRING).
     UINT Message() const { return message_; }
 
     // Opens the Find dialog, or brings it to the front, with its text taken
-    // from the display's selection when that fits (FindSeed). Opening it
-    // brings the copy of the display's text up to date.
+    // from the display's selection when that fits (FindSeed).
     void OpenDialog();
     // Hands a queued message to the dialog when it is the dialog's (its
     // keys); true when the dialog used it up.
@@ -47,8 +48,9 @@ public:
     Result FindNext(bool reverse);
 
 private:
-    HWND display_ = nullptr;
-    DisplayText* text_ = nullptr;
+    HWND box_ = nullptr;
+    ChatDisplay* display_ = nullptr;
+    const SessionLines* session_ = nullptr;
     UINT message_ = 0;
     HWND dialog_ = nullptr;
     bool searched_ = false;

@@ -32,6 +32,21 @@ RECT ChildRectTwips(frmChat& f, HWND child) {
             vek::PixelsToTwips(r.bottom - r.top, d)};
 }
 
+// The display's place: the box and its scroll bar, which takes the place's right edge.
+RECT ChatPlaceTwips(frmChat& f) {
+    RECT box{}, bar{}, both{};
+    GetWindowRect(Display(f), &box);
+    GetWindowRect(DisplayScrollBar(f), &bar);
+    EXPECT_EQ(bar.left, box.right);
+    EXPECT_EQ(bar.top, box.top);
+    EXPECT_EQ(bar.bottom, box.bottom);
+    UnionRect(&both, &box, &bar);
+    MapWindowPoints(nullptr, f.hWnd(), reinterpret_cast<POINT*>(&both), 2);
+    const int d = Dpi(f);
+    return {vek::PixelsToTwips(both.left, d), vek::PixelsToTwips(both.top, d),
+            vek::PixelsToTwips(both.right - both.left, d), vek::PixelsToTwips(both.bottom - both.top, d)};
+}
+
 class AppTest : public ::testing::Test {
 protected:
     void SetUp() override { ClearSettings(); }
@@ -72,7 +87,7 @@ TEST_F(AppTest, FirstRunWritesDefaultsAndOpensIdle) {
     GetClientRect(f->hWnd(), &client);
     EXPECT_NEAR(vek::PixelsToTwips(client.right, Dpi(*f)), 4440, 15);
     EXPECT_NEAR(vek::PixelsToTwips(client.bottom, Dpi(*f)), 3375, 15);
-    RECT chat = ChildRectTwips(*f, Display(*f));
+    RECT chat = ChatPlaceTwips(*f);
     EXPECT_NEAR(chat.right, 4455, 15);   // width
     EXPECT_NEAR(chat.bottom, 3015, 15);  // height
     RECT msg = ChildRectTwips(*f, ComposerBox(*f));
@@ -178,7 +193,7 @@ TEST_F(AppTest, ResizeFollowsTheClientAreaAndMinimiseLeavesIt) {
     GetClientRect(f->hWnd(), &client);
     const int d = Dpi(*f);
     const int w = vek::PixelsToTwips(client.right, d), h = vek::PixelsToTwips(client.bottom, d);
-    RECT chat = ChildRectTwips(*f, Display(*f));
+    RECT chat = ChatPlaceTwips(*f);
     EXPECT_NEAR(chat.right, w + 15, 15);
     EXPECT_NEAR(chat.bottom, h - 360, 15);
     RECT msg = ChildRectTwips(*f, ComposerBox(*f));
@@ -190,7 +205,7 @@ TEST_F(AppTest, ResizeFollowsTheClientAreaAndMinimiseLeavesIt) {
 
     ShowWindow(f->hWnd(), SW_MINIMIZE);
     PumpPending(f.get());
-    RECT chatAfter = ChildRectTwips(*f, Display(*f));
+    RECT chatAfter = ChatPlaceTwips(*f);
     EXPECT_EQ(chatAfter.right, chat.right);
     EXPECT_EQ(chatAfter.bottom, chat.bottom);
 
@@ -198,7 +213,7 @@ TEST_F(AppTest, ResizeFollowsTheClientAreaAndMinimiseLeavesIt) {
     ShowWindow(f->hWnd(), SW_RESTORE);
     SetWindowPos(f->hWnd(), nullptr, 0, 0, 1, 1, SWP_NOMOVE | SWP_NOZORDER);
     PumpPending(f.get());
-    RECT tiny = ChildRectTwips(*f, Display(*f));
+    RECT tiny = ChatPlaceTwips(*f);
     EXPECT_GE(tiny.right, 0);
     EXPECT_GE(tiny.bottom, 0);
     EXPECT_TRUE(f->IsAlive());

@@ -5,10 +5,12 @@
 #include <commctrl.h>
 #include <richedit.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "app/mdlChat.h"
 #include "core/chat_display.h"
+#include "core/session_view.h"
 #include "win/handles.h"
 #include "win/richedit.h"
 #include "win/text.h"
@@ -16,6 +18,7 @@
 namespace vektest {
 
 HWND Display(const frmChat& f) { return ::GetDlgItem(f.hWnd(), IDC_CHATTEXT); }
+HWND DisplayScrollBar(const frmChat& f) { return ::GetDlgItem(f.hWnd(), IDC_CHATSCROLL); }
 HWND ComposerBox(const frmChat& f) { return ::GetDlgItem(f.hWnd(), IDC_MESSAGE); }
 HWND PageBox(const frmChat& f) { return ::GetDlgItem(f.hWnd(), IDC_PAGETO); }
 HWND TypeButton(const frmChat& f) { return ::GetDlgItem(f.hWnd(), IDC_MESSAGETYPE); }
@@ -224,6 +227,32 @@ int ShownCharCount(std::string_view logText) {
         for (const vek::ColorRun& r : runs) n += r.text == "\r\n" ? 1 : static_cast<int>(r.text.size());
     }
     return n;
+}
+
+std::string ShownText(std::string_view logText) {
+    std::string out;
+    std::vector<vek::ColorRun> runs;
+    for (size_t start = 0, eol; (eol = logText.find("\r\n", start)) != std::string_view::npos; start = eol + 2) {
+        runs.clear();
+        vek::RenderShown(vek::ShownOfLogLine(logText.substr(start, eol - start)), runs);
+        for (const vek::ColorRun& r : runs) out += r.text == "\r\n" ? std::string_view("\r") : r.text;
+    }
+    return out;
+}
+
+bool ShowsNewestOf(HWND display, std::string_view shown) {
+    const std::string text = ReadText(display);
+    if (!shown.ends_with(text) || (text.size() < shown.size() && shown[shown.size() - text.size() - 1] != '\r'))
+        return false;
+    const auto lines = [](std::string_view s) { return static_cast<std::uint64_t>(std::count(s.begin(), s.end(), '\r')); };
+    return lines(text) >= std::min(lines(shown), vek::ViewBounds{}.keep);
+}
+
+int SessionLineCount(const frmChat& f) {
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_RANGE;
+    return ::GetScrollInfo(DisplayScrollBar(f), SB_CTL, &si) ? si.nMax + 1 : -1;
 }
 
 std::string ReadText(HWND re) {

@@ -17,6 +17,7 @@ namespace vektest {
 
 // The form's controls and menus, found the way any program finds them.
 HWND Display(const frmChat& f);      // the chat display
+HWND DisplayScrollBar(const frmChat& f);  // its scroll bar, at its right edge
 HWND ComposerBox(const frmChat& f);  // the composer
 HWND PageBox(const frmChat& f);      // the page-target box
 HWND TypeButton(const frmChat& f);   // the message-type button
@@ -93,6 +94,15 @@ struct ColoredChar {
     vek::Color color;
 };
 std::vector<ColoredChar> ReadColored(HWND richEdit);
+// The display text of log lines (whole lines ending CR LF), line breaks as
+// CR: what ReadText gives once they show.
+std::string ShownText(std::string_view logText);
+// Whether the display shows the newest lines of `shown` (display text, line
+// breaks as CR) each whole, and all of them or at least as many as the
+// display keeps.
+bool ShowsNewestOf(HWND display, std::string_view shown);
+// The lines of the session, as the display's scroll bar stands for them.
+int SessionLineCount(const frmChat& f);
 std::string ReadText(HWND richEdit);  // line breaks as CR
 
 // Presses a key (with the given modifiers held) on a control, as the queue
