@@ -11,6 +11,7 @@
 // a test prefix, as the command above does.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -38,10 +39,17 @@ std::string Lines(int from, int n) {
     return out;
 }
 
-// Waits until the display holds `chars` characters; the seconds it took.
-double CatchUp(RemoteRichEdit& box, long chars, double t0) {
-    while (box.Length(10000).value_or(0) < chars) ::Sleep(5);
-    return Seconds() - t0;
+// Waits until the display ends with the last of `lines` (each is unique);
+// the seconds it took. The display holds the newest lines only.
+double CatchUp(RemoteRichEdit& box, const std::string& lines, double t0) {
+    const std::string last = ShownText(lines.substr(lines.rfind("\r\n", lines.size() - 3) + 2));
+    const std::wstring want(last.begin(), last.end());  // ASCII
+    for (;;) {
+        const long n = box.Length(10000).value_or(0);
+        const std::optional<std::wstring> tail = box.Range(std::max(0L, n - static_cast<long>(want.size())), n);
+        if (tail && *tail == want) return Seconds() - t0;
+        ::Sleep(5);
+    }
 }
 
 void Measure(const std::string& exe, int fill, int lines) {
@@ -60,20 +68,17 @@ void Measure(const std::string& exe, int fill, int lines) {
     }
     RemoteRichEdit box(chat.handle(), ::GetDlgItem(main, IDC_CHATTEXT));
     ::Sleep(500);
-    long shown = 0;
     for (int done = 0; done < fill; done += 10000) {
         const std::string part = Lines(done, 10000);
         AppendBytes(log, part);
-        shown += ShownCharCount(part);
-        CatchUp(box, shown, Seconds());
+        CatchUp(box, part, Seconds());
     }
     const std::string burst = Lines(fill, lines);
     WindowProber prober(main);
     ::Sleep(200);
     const double t0 = Seconds();
     AppendBytes(log, burst);
-    shown += ShownCharCount(burst);
-    const double took = CatchUp(box, shown, t0);
+    const double took = CatchUp(box, burst, t0);
     const WindowProber::Answers a = prober.Stop();
     std::printf("%-50s %6d shown before: %6.0f lines/s (%5.1f us a line); slowest answer %5.0f ms, %d of %d over 100 ms\n",
                 exe.c_str(), fill, lines / took, took / lines * 1e6, a.slowestMs, a.slow, a.asked);

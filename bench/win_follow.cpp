@@ -60,12 +60,13 @@ bool PumpFor(frmChat& f, const std::function<bool()>& done, int timeoutMs) {
     }
 }
 
-// Waits until the display shows everything in the burst.
+// Waits until the session has every line of the burst, and the display the newest.
 double CatchUp(frmChat& f, const std::string& log, const std::string& burst) {
-    const int target = vek::win::CharCount(Display(f)) + ShownCharCount(burst);
+    const std::string shown = ShownText(burst);
+    const int target = SessionLineCount(f) + static_cast<int>(std::count(shown.begin(), shown.end(), '\r'));
     const double t0 = Seconds();
     AppendBytes(log, burst);
-    PumpFor(f, [&] { return vek::win::CharCount(Display(f)) >= target; }, 600000);
+    PumpFor(f, [&] { return SessionLineCount(f) >= target; }, 600000);
     return Seconds() - t0;
 }
 
@@ -76,9 +77,9 @@ bool HeldView(frmChat& f) {
     GetWindowRect(Display(f), &r);
     SendMessageW(Display(f), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA * 3), MAKELPARAM(r.left + 20, r.top + 20));
     HWND bar = GetDlgItem(f.hWnd(), IDC_NEWLINES);
-    const int before = vek::win::CharCount(Display(f));
+    const int before = SessionLineCount(f);
     f.AppendData("[2026-12-07 11:30:05] held\r\n");
-    const bool held = IsWindowVisible(bar) && vek::win::CharCount(Display(f)) > before;
+    const bool held = IsWindowVisible(bar) && SessionLineCount(f) > before;
     if (!held) std::printf("the view could not be held\n");
     return held;
 }
@@ -160,11 +161,11 @@ int main(int argc, char** argv) {
         std::vector<double> lat;
         for (int i = 0; i < (quick ? 15 : 40); ++i) {
             PumpFor(*f, nullptr, 20 + (i * 7) % 45);  // spread the writes over the timer's phase
-            const int before = vek::win::CharCount(Display(*f));
+            const int before = SessionLineCount(*f);
             std::string line = Lines(chat, 1);
             double w = Seconds();
             AppendBytes(log, line);
-            PumpFor(*f, [&] { return vek::win::CharCount(Display(*f)) > before; }, 5000);
+            PumpFor(*f, [&] { return SessionLineCount(*f) > before; }, 5000);
             lat.push_back((Seconds() - w) * 1000.0);
         }
         std::sort(lat.begin(), lat.end());
