@@ -47,7 +47,8 @@ public:
     // Bytes in one block; an entry longer than that gets a block of its own.
     static constexpr std::size_t kBlockBytes = 512 * 1024;
 
-    SessionLines();
+    // blockBytes: other than kBlockBytes only to try block ends with few lines.
+    explicit SessionLines(std::size_t blockBytes = kBlockBytes);
     ~SessionLines() override;
     SessionLines(const SessionLines&) = delete;
     SessionLines& operator=(const SessionLines&) = delete;
@@ -95,6 +96,7 @@ private:
     std::size_t used_ = 0;  // bytes used in the last block
     std::vector<std::unique_ptr<Slot[]>> chunks_;
     std::size_t count_ = 0;
+    std::size_t blockSize_;       // of a new block
     std::size_t blockBytes_ = 0;  // all blocks' sizes
     // The line being cut into entries: its runs, and the entry's text and
     // packed runs; reused from line to line.
