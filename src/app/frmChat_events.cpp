@@ -8,6 +8,7 @@
 #include <richedit.h>
 
 #include "app/mdlChat.h"
+#include "compose/closeprompt.h"
 #include "core/message.h"
 #include "core/placement.h"
 #include "core/shell_rules.h"
@@ -72,6 +73,8 @@ void frmChat::SaveSettings() {
 }
 
 void frmChat::Form_Unload() {
+    // A message the game has not taken yet: the player chooses.
+    if (!vek::MayCloseWhileTyping(hWnd(), game_)) return;
     SaveSettings();
     // The program ends here: following stops without another pass.
     Logging = false;

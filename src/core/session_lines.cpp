@@ -23,12 +23,12 @@ unsigned ColorIndex(Color c) {
 
 }  // namespace
 
-SessionLines::SessionLines() = default;
+SessionLines::SessionLines(std::size_t blockBytes) : blockSize_(std::max<std::size_t>(blockBytes, 64)) {}
 SessionLines::~SessionLines() = default;
 
 char* SessionLines::Reserve(std::size_t bytes) {
     if (blocks_.empty() || blockSizes_.back() - used_ < bytes) {
-        const std::size_t size = std::max(kBlockBytes, bytes);
+        const std::size_t size = std::max(blockSize_, bytes);
         blocks_.push_back(std::make_unique_for_overwrite<char[]>(size));
         blockSizes_.push_back(size);
         blockBytes_ += size;
