@@ -6,7 +6,6 @@
 #include <commctrl.h>
 
 
-#include "app/mdlChat.h"
 #include "game_formats.h"
 #include "core/message.h"
 #include "core/shell_rules.h"
