@@ -8,7 +8,6 @@
 #include <thread>
 
 
-#include "app/mdlChat.h"
 #include "game_formats.h"
 #include "core/message.h"
 #include "core/shell_rules.h"
