@@ -165,6 +165,8 @@ void frmChat::FollowPass(bool woken) {
     pacer_.Took(follower_.LastPassBytes(),
                 static_cast<double>(t1.QuadPart - t0.QuadPart) * 1000.0 / static_cast<double>(freq.QuadPart));
     catchingUp_ = more;
+    if (const std::string& lost = follower_.LastPass().renamedLost; !lost.empty())
+        display_.AddNotice("VekChat: the last lines of the renamed log " + lost + " could not be read.");
     UpdateNewLinesBar();
     // While the folder's change notification announces the log's growth, a
     // quiet log is looked at less often; growth it missed (as on Windows a
