@@ -192,14 +192,19 @@ LogFollower::Read LogFollower::Block(FollowState& s, LogFile& f, const LogProbe&
         if (!bytes) return Read::Failed;
         lines = TakeBlock(s, *bytes, final);
     }
-    if (s.LogSize == start && !bytes->empty() && bytes->back() == '\0' && readTo_ < probe.length) {
-        // Zeros to the end of what was read, and the file goes on: a gap in
-        // the log when anything else follows them, else room the writer made.
+    if (!bytes->empty() && bytes->back() == '\0' && s.LogSize < readTo_ && readTo_ < probe.length) {
+        // Zeros to the end of what was read, not taken, and the file goes on:
+        // a gap in the log when anything else follows them, else room the
+        // writer made, and then nothing more is waiting.
         switch (AfterZeros(s, f, probe)) {
-            case Zeros::Gap: lines = TakeBlock(s, *bytes, true); break;
-            case Zeros::Room: break;
-            case Zeros::GoOn: return Read::More;  // looked at further in the next pass
-            case Zeros::Failed: return Read::Failed;
+            case Zeros::Gap:
+                if (s.LogSize == start) lines = TakeBlock(s, *bytes, true);
+                break;
+            case Zeros::Room: Hand(s, lines, any); return Read::Done;
+            case Zeros::GoOn: Hand(s, lines, any); return Read::More;  // looked at further in the next pass
+            case Zeros::Failed:
+                Hand(s, lines, any);
+                return s.LogSize == start ? Read::Failed : Read::Done;
         }
     }
     Hand(s, lines, any);
