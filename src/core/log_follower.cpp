@@ -132,9 +132,9 @@ LogFollower::Drained LogFollower::Drain(bool& any) {
         if (Block(renamedState_, *old, *probe, true, any) == Read::Failed && renamedState_.LogSize == before)
             return Miss();
     } else {
-        if (left > 0 && !Rest(renamedState_, *old, *probe, any))
-            return renamedState_.LogSize == before ? Miss() : Drained::Read;
-        renamed_.clear();  // read to its end
+        const bool done = left <= 0 || Rest(renamedState_, *old, *probe, any);
+        if (!done && renamedState_.LogSize == before) return Miss();
+        if (done) renamed_.clear();  // read to its end; else found cut, and read from its start next
     }
     renamedMisses_ = 0;
     return Drained::Read;
