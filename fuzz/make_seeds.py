@@ -180,8 +180,18 @@ def follow_seeds():
         "VDpcZWxzZXdoZXJlXG9sZC5sDQtbMjAyNi0xDQoi////////////////////////IHtmZH1pcm4DZTUBAwkDAx8BcmllbmR9AzUB"
         "AwkfIQE1AQA=")
 
+    # Found by a longer run: a renamed log let go for a moment, found cut,
+    # then held again, was given up a pass early.
+    held_cut = base64.b64decode(
+        "WwAAAAAAAAAAAAAAAAAyMDI2LTEyLTA3IDExOjMwOjA1Tk5OTk5OTmwgbGluMmUKDVswMjYtMTItMDcgMTE6MzA6MDVdIEJvYiBw"
+        "YWdlcyB5b3UxOgAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA"
+        "AAAAAAAAAAAAAAAAAAABAAAAAAAAAAAAAAAAAAgAAAAAAAAAAAAAAAAAAAAAMzA6MDVdIGJlZm9yZSBmAAFvbGxvd2luZw0KAABp"
+        "bmcNCgEAAOsAAADN083NAAAAAAAAAAAAAAAAAAAAAAAEAAAAAAAAAAAAMjn/MDVdY6wgYmVmb3JlIGZvbGxvd2luZw0KAABhAGlu"
+        "Zw0KAQAAAAAAAAAAAAAALQAAAM3NbG8mbzA4IDExOs3NyTMwOjA1")
+
     return {
         "pieces": pieces.bytes(),
+        "rotated_held_found_cut": held_cut,
         "room_written_over": room.bytes(),
         "rotated_held": held.bytes(),
         "replaced_first_read_short": replaced,
