@@ -122,7 +122,7 @@ private:
     void ReplyToPage(bool lastPaged);  // Ctrl+R, Ctrl+Shift+R
 
     // ---- What following tells
-    void PassDone(bool more) override;
+    void PassDone(bool more, const vek::PassFacts& pass) override;
 
     // ---- What the game typer tells: a line in the display, no box
     void MessageWaits(const std::string& text) override;

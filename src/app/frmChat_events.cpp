@@ -104,8 +104,10 @@ void frmChat::StopLog() {
     EnableFollowingControls(false);
 }
 
-void frmChat::PassDone(bool more) {
+void frmChat::PassDone(bool more, const vek::PassFacts& pass) {
     (void)more;
+    if (!pass.renamedLost.empty())
+        lines_.AddNotice("VekChat: the last lines of the renamed log " + pass.renamedLost + " could not be read.");
     UpdateNewLinesBar();
 }
 
