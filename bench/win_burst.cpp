@@ -11,17 +11,16 @@
 // a test prefix, as the command above does.
 #include <windows.h>
 
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "app/ids.h"
 #include "game_formats.h"
 #include "support/process.h"
+#include "support/prober.h"
 #include "support/winapp.h"
 
 using namespace vektest;
@@ -37,25 +36,6 @@ std::string Lines(int from, int n) {
         out += fakegame::LogLine({2026, 12, 7, 11, 30, 5}, body);
     }
     return out;
-}
-
-struct Answers {
-    std::atomic<bool> stop{false};
-    std::atomic<int> asked{0}, slow{0};
-    std::atomic<double> slowestMs{0};
-};
-
-void Ping(HWND w, Answers& a) {
-    while (!a.stop) {
-        const double t0 = Seconds();
-        DWORD_PTR r = 0;
-        ::SendMessageTimeoutW(w, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &r);
-        const double ms = (Seconds() - t0) * 1000.0;
-        ++a.asked;
-        if (ms > 100) ++a.slow;
-        if (ms > a.slowestMs) a.slowestMs = ms;
-        ::Sleep(50);
-    }
 }
 
 // Waits until the display holds `chars` characters; the seconds it took.
@@ -88,17 +68,15 @@ void Measure(const std::string& exe, int fill, int lines) {
         CatchUp(box, shown, Seconds());
     }
     const std::string burst = Lines(fill, lines);
-    Answers a;
-    std::thread pinger([&] { Ping(main, a); });
+    WindowProber prober(main);
     ::Sleep(200);
     const double t0 = Seconds();
     AppendBytes(log, burst);
     shown += ShownCharCount(burst);
     const double took = CatchUp(box, shown, t0);
-    a.stop = true;
-    pinger.join();
+    const WindowProber::Answers a = prober.Stop();
     std::printf("%-50s %6d shown before: %6.0f lines/s (%5.1f us a line); slowest answer %5.0f ms, %d of %d over 100 ms\n",
-                exe.c_str(), fill, lines / took, took / lines * 1e6, a.slowestMs.load(), a.slow.load(), a.asked.load());
+                exe.c_str(), fill, lines / took, took / lines * 1e6, a.slowestMs, a.slow, a.asked);
     std::fflush(stdout);
     ::PostMessageW(main, WM_CLOSE, 0, 0);
     chat.WaitExit(10000);

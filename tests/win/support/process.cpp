@@ -142,6 +142,26 @@ std::optional<std::wstring> RemoteRichEdit::Text(DWORD timeoutMs) {
     return out;
 }
 
+std::optional<std::wstring> RemoteRichEdit::Range(long from, long to, DWORD timeoutMs) {
+    if (from < 0 || to < from) return Fail("bad range");
+    const SIZE_T head = 64;  // TEXTRANGEW, then the text
+    const SIZE_T chars = static_cast<SIZE_T>(to - from) + 1;
+    if (!Reserve(head + chars * sizeof(wchar_t))) return Fail("VirtualAllocEx");
+    auto* text = static_cast<char*>(block_) + head;
+    TEXTRANGEW tr{};
+    tr.chrg = {from, to};
+    tr.lpstrText = reinterpret_cast<LPWSTR>(text);
+    if (!::WriteProcessMemory(process_, block_, &tr, sizeof tr, nullptr)) return Fail("WriteProcessMemory");
+    LRESULT got = 0;
+    if (!Send(EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(block_), timeoutMs, &got) || got < 0 ||
+        static_cast<SIZE_T>(got) >= chars)
+        return Fail("EM_GETTEXTRANGE");
+    std::wstring out(static_cast<size_t>(got), L'\0');
+    if (got > 0 && !::ReadProcessMemory(process_, text, out.data(), out.size() * sizeof(wchar_t), nullptr))
+        return Fail("ReadProcessMemory");
+    return out;
+}
+
 std::nullopt_t RemoteRichEdit::Fail(const char* what) {
     error_ = std::string(what) + " failed (error " + std::to_string(::GetLastError()) + ")";
     return std::nullopt;

@@ -61,6 +61,9 @@ public:
     // The box's text, paragraph breaks as CR, in UTF-16 so that positions are
     // the control's character positions. nullopt when it could not be read.
     std::optional<std::wstring> Text(DWORD timeoutMs = 20000);
+    // The characters [from, to) (EM_GETTEXTRANGE): a part of a long box
+    // without copying all of it. nullopt when it could not be read.
+    std::optional<std::wstring> Range(long from, long to, DWORD timeoutMs = 5000);
     // The colour of the characters [from, to): nullopt when they are not all
     // in one colour or the box could not be asked. Moves the box's selection.
     std::optional<vek::Color> RangeColor(long from, long to);
