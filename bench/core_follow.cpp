@@ -109,7 +109,7 @@ void BM_ChatRtf(benchmark::State& state) {
     for (auto _ : state) {
         for (std::size_t i = 0; i < lines.size(); i += 1000) {
             rtf.Begin();
-            for (std::size_t j = i; j < lines.size() && j < i + 1000; ++j) rtf.AddLogLine(lines[j]);
+            for (std::size_t j = i; j < lines.size() && j < i + 1000; ++j) rtf.AddShown(vek::ShownOfLogLine(lines[j]));
             benchmark::DoNotOptimize(rtf.Finish().data());
         }
     }
@@ -130,7 +130,7 @@ void BM_LineAlerts(benchmark::State& state) {
     settings.words = vek::AlertWords::Parse(words);
     std::size_t alerts = 0;
     for (auto _ : state)
-        for (std::string_view l : lines) alerts += vek::LineAlerts(vek::ShownOfLogLine(l), settings);
+        for (std::string_view l : lines) alerts += vek::LineAlerts(vek::ShapeLogLine(l, false), settings);
     benchmark::DoNotOptimize(alerts);
     state.counters["lines/s"] = benchmark::Counter(static_cast<double>(state.iterations() * lines.size()),
                                                    benchmark::Counter::kIsRate);
@@ -143,7 +143,7 @@ void BM_LineTimes100k(benchmark::State& state) {
     std::size_t bytes = 0;
     for (auto _ : state) {
         vek::LineTimes times;
-        for (std::size_t i = 0; i < 100000; ++i) times.AddLogLine(lines[i % lines.size()]);
+        for (std::size_t i = 0; i < 100000; ++i) times.Append(lines[i % lines.size()].substr(0, vek::kLeadLength));
         for (std::size_t i = 0; i < times.Size(); ++i) benchmark::DoNotOptimize(times.Lead(i).data());
         bytes = times.MemoryBytes();
     }
@@ -158,7 +158,7 @@ BENCHMARK(BM_LineTimes100k);
 void RunLogNames(benchmark::State& state, const std::vector<std::string>& lines) {
     for (auto _ : state) {
         vek::LogNames names;
-        for (const std::string& l : lines) names.TakeLine(l, false);
+        for (const std::string& l : lines) names.TakeShown(vek::ShapeLogLine(l, false));
         benchmark::DoNotOptimize(names.Recent().Names().data());
     }
     state.counters["lines/s"] = benchmark::Counter(static_cast<double>(state.iterations() * lines.size()),

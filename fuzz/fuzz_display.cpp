@@ -187,7 +187,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(Same(rendered, SlowRender(whole, color)));
 
         AppendDisplayed(rendered, expected);
-        rtf.AddLogLine(line);
+        rtf.AddShown(shown);
         anyShown = anyShown || !shown.empty();
     }
     Check(rtf.HasText() == anyShown);

@@ -66,8 +66,10 @@ struct Model {
 
 void CheckLine(const vek::ShownText& shown, vek::RecentNames& store, vek::ReplyTargets& reply, Model& model) {
     const std::optional<vek::LineName> n = vek::NameOfLine(shown);
-    store.SeeLine(shown);
-    reply.SeeLine(shown);
+    if (n) {
+        store.See(n->name);
+        reply.See(*n);
+    }
     if (!n) return;
     Check(IsCleanName(n->name));
     Check(vek::PageToCleaned(shown.body).find(n->name) != std::string::npos);

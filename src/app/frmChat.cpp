@@ -194,6 +194,7 @@ void frmChat::CreateControls() {
     ::SendMessageW(rtfMessage, EM_SETEVENTMASK, 0, ENM_SELCHANGE);
 
     display_.Attach(rtfChatText, static_cast<int>(::GetACP()));
+    lines_.Add(session_);
     lines_.Add(display_);
     lines_.Add(names_);
     alerts_.Attach(hWnd());

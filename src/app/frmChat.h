@@ -20,6 +20,8 @@
 #include "core/message_sender.h"
 #include "core/pacer.h"
 #include "core/names.h"
+#include "core/session_lines.h"
+#include "core/shown_line.h"
 #include "edit/editcommands.h"
 #include "log/alertwatch.h"
 #include "log/chatdisplay.h"
@@ -164,7 +166,8 @@ private:
     vek::Win32LogFiles logFiles_;
     vek::ChatDisplay display_;
     vek::AlertWatch alerts_;
-    vek::LineTee lines_;  // where the follower's lines go: the display, and whoever else reads them
+    vek::SessionLines session_;  // every line shown in this run
+    vek::LineShaper lines_;  // the follower's lines, each worked out once, to the store, display, names, alerts
     vek::LogNames names_;  // the names the lines give, for replies and the page box
     vek::LogFollower follower_{logFiles_, lines_};
     vek::LogWatch watch_;

@@ -146,7 +146,7 @@ void frmChat::StopLog() {
 }
 
 void frmChat::AppendData(const std::string& line) {
-    display_.AppendData(line);
+    lines_.AddInput(line);
     UpdateNewLinesBar();
 }
 
@@ -321,10 +321,10 @@ std::string Shown(const std::string& outgoing) {
 }  // namespace
 
 void frmChat::MessageWaits(const std::string& text) {
-    display_.AddNotice("VekChat: the game does not answer; this message waits for it: " + Shown(text));
+    lines_.AddNotice("VekChat: the game does not answer; this message waits for it: " + Shown(text));
 }
 
-void frmChat::MessageGoesOn() { display_.AddNotice("VekChat: the game answers again; the waiting message goes on."); }
+void frmChat::MessageGoesOn() { lines_.AddNotice("VekChat: the game answers again; the waiting message goes on."); }
 
 void frmChat::MessageNotDelivered(const std::string& text, vek::GameTyper::Undelivered why, bool last) {
     const char* reason = why == vek::GameTyper::Undelivered::NoGame   ? "the game is not running"
@@ -336,7 +336,7 @@ void frmChat::MessageNotDelivered(const std::string& text, vek::GameTyper::Undel
     notice += reason;
     notice += "): " + Shown(text);
     notice += last ? "  F9 brings it back." : "  Ctrl+Up brings it back.";
-    display_.AddNotice(notice);
+    lines_.AddNotice(notice);
 }
 
 void frmChat::cmdMessageType_Click() { ShowMessageType(sender_.CycleType()); }

@@ -102,9 +102,9 @@ bool AlertWords::FoundIn(std::string_view text) const {
     return false;
 }
 
-bool LineAlerts(const ShownText& shown, const AlertSettings& settings) {
-    if (settings.flashOnPages && LineColor(shown) == PageInColor) return true;
-    return settings.words.FoundIn(shown.body);
+bool LineAlerts(const ShownLine& line, const AlertSettings& settings) {
+    if (settings.flashOnPages && line.color == PageInColor) return true;
+    return settings.words.FoundIn(line.shown.body);
 }
 
 bool PassMayAlert(const PassFacts& pass) {

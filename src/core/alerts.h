@@ -8,7 +8,7 @@
 //              settings.words = AlertWords::Parse(value, "" when missing)
 //              settings.playSound = ParseStoredBool(value).value_or(kPlaySoundDefault)
 //   saving:    StoredBool(flashOnPages), words.Format(), StoredBool(playSound)
-//   a pass:    if PassMayAlert(...): for each shown line, alert |= LineAlerts(shown, settings)
+//   a pass:    if PassMayAlert(...): for each shown line, alert |= LineAlerts(line, settings)
 //              if alert: AlertAction a = DecideAlert(settings, foreground, throttle, nowMs)
 #pragma once
 #include <cstddef>
@@ -19,8 +19,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/chat_display.h"
 #include "core/log_follower.h"
+#include "core/shown_line.h"
 
 namespace vek {
 
@@ -83,7 +83,7 @@ struct AlertSettings {
 
 // Whether a shown line alerts: a page received (a line in PageInColor)
 // while flashOnPages is set, or a line with one of the alert words.
-bool LineAlerts(const ShownText& shown, const AlertSettings& settings);
+bool LineAlerts(const ShownLine& line, const AlertSettings& settings);
 
 // Whether the lines of a pass are news that may alert. Lines read while
 // catching up more than a pass takes are old, and so are lines read after

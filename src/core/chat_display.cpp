@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstdio>
 
 namespace vek {
@@ -112,6 +113,35 @@ Color RenderShown(const ShownText& shown, std::vector<ColorRun>& out) {
     return lineColor;
 }
 
+std::size_t PackRun(std::size_t length, Color color, char* out) {
+    const int index = RtfColorIndex(color);
+    std::uint64_t v = (static_cast<std::uint64_t>(length) << 3) | static_cast<unsigned>(index > 0 ? index - 1 : 5);
+    std::size_t n = 0;
+    while (v >= 0x80) {
+        out[n++] = static_cast<char>((v & 0x7f) | 0x80);
+        v >>= 7;
+    }
+    out[n++] = static_cast<char>(v);
+    return n;
+}
+
+bool PackedRuns::Next(std::size_t& length, Color& color) {
+    std::uint64_t v = 0;
+    for (unsigned shift = 0; p_ != end_ && shift < 64; shift += 7) {
+        const auto b = static_cast<unsigned char>(*p_++);
+        v |= static_cast<std::uint64_t>(b & 0x7f) << shift;
+        if (b < 0x80) {
+            const std::size_t index = v & 7;
+            if (index >= kTableColors.size()) break;
+            length = static_cast<std::size_t>(v >> 3);
+            color = kTableColors[index];
+            return true;
+        }
+    }
+    p_ = end_;  // damaged: no more runs
+    return false;
+}
+
 int RtfColorIndex(Color c) {
     for (std::size_t i = 0; i < kTableColors.size(); ++i)
         if (kTableColors[i] == c) return static_cast<int>(i) + 1;
@@ -200,7 +230,19 @@ void ChatRtf::AddRun(std::string_view text, Color color) {
     hasText_ = true;
 }
 
-void ChatRtf::AddLogLine(std::string_view line) { AddShown(ShownOfLogLine(line)); }
+void ChatRtf::AddPacked(std::string_view text, std::string_view runs, Color color) {
+    PackedRuns r(runs);
+    std::size_t length = 0;
+    Color c = color;
+    afterCr_ = false;
+    while (r.Next(length, c)) {
+        length = std::min(length, text.size());
+        AddRun(text.substr(0, length), c);
+        text.remove_prefix(length);
+    }
+    if (!text.empty()) AddRun(text, c);  // runs that fall short: the rest in the colour in force
+    AddRun("\r\n", c);
+}
 
 std::string_view ChatRtf::Finish() {
     out_ += '}';

@@ -99,7 +99,6 @@ public:
     explicit ChatRtf(int codepage = 1252) : codepage_(codepage) {}
 
     void Begin();                         // starts a new document
-    void AddLogLine(std::string_view line);  // a line as the follower gives it
     void AddShown(const ShownText& shown);   // any shown text
     // One paragraph kept with its markup rendered (a SessionLines entry):
     // `text` in the colours of `runs` (which cover it), then a paragraph

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <limits>
 
-#include "core/chat_display.h"
 
 namespace vek {
 
@@ -26,10 +25,6 @@ void LineTimes::Append(std::string_view lead) {
     MakeRoom(ends_, 1);
     text_.insert(text_.end(), lead.begin(), lead.end());
     ends_.push_back(static_cast<std::uint32_t>(text_.size()));
-}
-
-void LineTimes::AddLogLine(std::string_view line) {
-    if (!ShownOfLogLine(line).empty()) Append(line.substr(0, std::min(line.size(), kLeadLength)));
 }
 
 std::string_view LineTimes::Lead(std::size_t index) const {

@@ -3,9 +3,9 @@
 // order the lines went into the display, so that entry n belongs to the
 // display's line n (counted from 0).
 //
-//   a line shown:         times.AddLogLine(line) beside rtf.AddLogLine(line)
-//   the rest of a line:   times.Append({}) beside the continuation
-//   AppendData's text:    times.Append(first kLeadLength bytes) when it shows anything
+//   a line shown:         times.Append(line.lead) once for each paragraph break
+//                         the line's text makes (ChatRtf::Paragraphs before and after)
+//   the rest of a line:   the same with an empty lead
 //   display cleared:      times.Clear();  its first n lines removed: times.DropFront(n)
 //   mouse over line n:    tooltip text times.Lead(n), none when it is empty
 #pragma once
@@ -27,11 +27,6 @@ public:
     // lead stands for a line without one. Once the buffer holds 4 GiB (some
     // 190 million lines) further leads are stored empty; the lines still count.
     void Append(std::string_view lead);
-
-    // Adds the lead of a log line as the follower gives it, but only when the
-    // line shows anything (ShownOfLogLine is not empty): lines of 20
-    // characters or fewer take no line in the display, so no entry either.
-    void AddLogLine(std::string_view line);
 
     // The lead of shown line `index`; empty for a line without one and for an
     // index past the last line. Valid until the next change of the store.

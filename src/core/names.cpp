@@ -58,8 +58,7 @@ std::optional<std::string> CleanName(std::string_view raw) {
     return name;
 }
 
-std::optional<LineName> NameOfLine(const ShownText& shown) {
-    const Color color = LineColor(shown);
+std::optional<LineName> NameOfLine(const ShownText& shown, Color color) {
     const std::optional<std::string_view> raw = RawName(shown.body, color);
     if (!raw) return std::nullopt;
     std::optional<std::string> name = CleanName(*raw);
@@ -88,10 +87,6 @@ bool RecentNames::See(std::string_view name) {
     return true;
 }
 
-void RecentNames::SeeLine(const ShownText& shown) {
-    if (const std::optional<LineName> n = NameOfLine(shown)) See(n->name);
-}
-
 std::optional<std::string> RecentNames::Complete(std::string_view typed) const {
     if (typed.empty()) return std::nullopt;
     for (const std::string& n : names_) {
@@ -104,10 +99,6 @@ std::optional<std::string> RecentNames::Complete(std::string_view typed) const {
     return std::nullopt;
 }
 
-void ReplyTargets::SeeLine(const ShownText& shown) {
-    if (const std::optional<LineName> n = NameOfLine(shown)) See(*n);
-}
-
 void ReplyTargets::See(const LineName& name) {
     if (name.role == NameRole::kPageSender) sender_ = name.name;
 }
@@ -116,9 +107,9 @@ void ReplyTargets::PageSent(std::string_view target) {
     if (std::optional<std::string> n = CleanName(target)) paged_ = std::move(n);
 }
 
-void LogNames::TakeLine(std::string_view line, bool continues) {
-    if (continues) return;
-    const std::optional<LineName> n = NameOfLine(ShownOfLogLine(line));
+void LogNames::TakeShown(const ShownLine& line) {
+    if (line.continues || line.source != LineSource::Log) return;
+    const std::optional<LineName> n = NameOfLine(line.shown, line.color);
     if (!n) return;
     names_.See(n->name);
     replies_.See(*n);

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/chat_display.h"
-#include "core/log_follower.h"
+#include "core/shown_line.h"
 
 namespace vek {
 
@@ -43,7 +43,8 @@ struct LineName {
 // A line that only takes the colour gives nothing: no name where it stands,
 // or a page-in whose sender would hold ": " (a said line, or the echo of a
 // page sent, with " pages you: " early in its text). The name is cleaned.
-std::optional<LineName> NameOfLine(const ShownText& shown);
+std::optional<LineName> NameOfLine(const ShownText& shown, Color color);
+inline std::optional<LineName> NameOfLine(const ShownText& shown) { return NameOfLine(shown, LineColor(shown)); }
 inline std::optional<LineName> NameOfLine(std::string_view shown) { return NameOfLine(ShownText{shown, {}}); }
 
 // The names seen most recently, most recent first, at most kCapacity. Names
@@ -54,11 +55,10 @@ public:
 
     // Makes a name the most recent one: cleaned (CleanName) first, and not
     // kept when that leaves none. The least recent goes when the store is
-    // full. Returns whether the name is now stored. Call it with the target
-    // of every Page the player sends.
+    // full. Returns whether the name is now stored. Call it with the name
+    // each shown line gives (NameOfLine) and the target of every Page the
+    // player sends.
     bool See(std::string_view name);
-    // Sees the name a line gives, if any; call it for every line shown.
-    void SeeLine(const ShownText& shown);
 
     // The name to offer as the player types `typed` into the page box: the
     // most recent name that begins with it, ignoring ASCII case, when that
@@ -80,10 +80,8 @@ private:
 // changes nothing (the shell beeps).
 class ReplyTargets {
 public:
-    // Notes the sender of a page received; call it for every line shown. A
-    // line that gives no sender leaves the last one standing.
-    void SeeLine(const ShownText& shown);
-    // The same for a line's name already read (NameOfLine).
+    // Notes the sender of a page received, from the name a shown line gives
+    // (NameOfLine); a name of another role leaves the last sender standing.
     void See(const LineName& name);
     // Notes the target of a Page the player sent, cleaned (CleanName); one
     // that cleans to nothing is not noted.
@@ -97,13 +95,14 @@ private:
     std::optional<std::string> paged_;
 };
 
-// The names of the followed log, read as its lines go by: a line sink of
-// the window's beside the display. Each line's name is seen; a page's sender
-// becomes Ctrl+R's target. The rest of a line cut at a block's end gives no
-// name: the line's start, handed on before, gave it already if it had one.
-class LogNames final : public LineSink {
+// The names of the followed log, read as its lines go by: a reader of the
+// shown lines beside the display. Each log line's name is seen; a page's
+// sender becomes Ctrl+R's target. The rest of a line cut at a block's end
+// gives no name: the line's start, handed on before, gave it already if it
+// had one. Lines not from the log (notices, AppendData's text) give none.
+class LogNames final : public ShownLineSink {
 public:
-    void TakeLine(std::string_view line, bool continues) override;
+    void TakeShown(const ShownLine& line) override;
     void EndPass(const PassFacts&) override {}
 
     // A Page the player sent: its target is seen, and is Ctrl+Shift+R's.

@@ -21,6 +21,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -72,7 +73,7 @@ private:
 
     // Room for `bytes` more in the current block (a new block when it lacks it).
     char* Reserve(std::size_t bytes);
-    // Adds one entry whose text is `text` rendered from the runs in `runs`.
+    // Adds one entry: text_ and runs_ (then emptied) and what is given.
     void AddEntry(std::string_view lead, Color color, LineKind kind, bool notice, bool continues);
 
     std::vector<std::unique_ptr<char[]>> blocks_;
@@ -81,7 +82,9 @@ private:
     std::vector<std::unique_ptr<Slot[]>> chunks_;
     std::size_t count_ = 0;
     std::size_t blockBytes_ = 0;  // all blocks' sizes
-    // The line being cut into entries: its rendered text and runs, reused.
+    // The line being cut into entries: its runs, and the entry's text and
+    // packed runs; reused from line to line.
+    std::vector<ColorRun> lineRuns_;
     std::string text_;
     std::string runs_;
 };

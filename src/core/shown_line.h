@@ -57,6 +57,11 @@ ShownLine ShapeInput(std::string_view input);
 // A line of the program's own: the text, then CR LF, in OtherColor with no markup.
 ShownLine ShapeNotice(std::string_view text);
 
+// The colour runs of a shown line, appended to out: its markup rendered
+// (RenderShown), or for a notice the text as it stands and its break, all in
+// OtherColor.
+void RenderLine(const ShownLine& line, std::vector<ColorRun>& out);
+
 // Readers of shown lines. The line's views are valid during the call only.
 class ShownLineSink {
 public:

@@ -11,9 +11,9 @@ void AlertWatch::SetSettings(AlertSettings settings) {
     active_ = settings_.flashOnPages || !settings_.words.Empty();
 }
 
-void AlertWatch::TakeLine(std::string_view line, bool continues) {
-    if (!active_ || alert_) return;
-    alert_ = LineAlerts(continues ? ShownOfContinuation(line) : ShownOfLogLine(line), settings_);
+void AlertWatch::TakeShown(const ShownLine& line) {
+    if (!active_ || alert_ || line.source != LineSource::Log) return;
+    alert_ = LineAlerts(line, settings_);
 }
 
 void AlertWatch::EndPass(const PassFacts& facts) {

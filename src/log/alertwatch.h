@@ -1,4 +1,4 @@
-// Alerts: the follower's lines read beside the display for a page or one of
+// Alerts: the follower's shown lines read beside the display for a page or one of
 // the player's alert words. When a pass of news has one and VekChat is in
 // the background, its taskbar button flashes until it comes to the front,
 // and the notification sound may play.
@@ -9,10 +9,11 @@
 
 #include "core/alerts.h"
 #include "core/log_follower.h"
+#include "core/shown_line.h"
 
 namespace vek {
 
-class AlertWatch final : public LineSink {
+class AlertWatch final : public ShownLineSink {
 public:
     // The window whose taskbar button flashes.
     void Attach(HWND window) { window_ = window; }
@@ -21,8 +22,8 @@ public:
     void SetSettings(AlertSettings settings);
 
     // Nothing per line when no setting can alert, and nothing after the
-    // first alerting line of a pass.
-    void TakeLine(std::string_view line, bool continues) override;
+    // first alerting line of a pass. Only the log's lines alert.
+    void TakeShown(const ShownLine& line) override;
     void EndPass(const PassFacts& facts) override;
 
 private:

@@ -16,31 +16,19 @@ void ChatDisplay::Attach(HWND box, int codepage) {
     rtf_.SetCodePage(codepage);
 }
 
-void ChatDisplay::AppendData(std::string_view line) {
+void ChatDisplay::TakeShown(const ShownLine& line) {
+    if (line.source == LineSource::Log) {
+        if (!open_) {
+            rtf_.Begin();
+            open_ = true;
+        }
+        Add(line);
+        return;
+    }
     rtf_.Begin();
-    Add(ShownOfInput(line), line.substr(0, std::min(line.size(), kLeadLength)));
+    Add(line);
     if (rtf_.HasText()) Write();
     open_ = false;
-}
-
-void ChatDisplay::AddNotice(std::string_view text) {
-    rtf_.Begin();
-    const std::size_t before = rtf_.Paragraphs();
-    rtf_.AddRun(text, OtherColor);
-    rtf_.AddRun("\r\n", OtherColor);
-    Lead(before, {});  // a line of the program's own has no time
-    Write();
-    open_ = false;
-}
-
-void ChatDisplay::TakeLine(std::string_view line, bool continues) {
-    if (!open_) {
-        rtf_.Begin();
-        open_ = true;
-    }
-    // The rest of a line cut at a block's end has no lead to drop.
-    if (continues) Add(ShownOfContinuation(line), {});
-    else Add(ShownOfLogLine(line), line.substr(0, std::min(line.size(), kLeadLength)));
 }
 
 void ChatDisplay::EndPass(const PassFacts& facts) {
@@ -56,10 +44,15 @@ void ChatDisplay::EndPass(const PassFacts& facts) {
     open_ = false;
 }
 
-void ChatDisplay::Add(const ShownText& shown, std::string_view lead) {
+void ChatDisplay::Add(const ShownLine& line) {
     const std::size_t before = rtf_.Paragraphs();
-    rtf_.AddShown(shown);
-    Lead(before, lead);
+    if (line.source == LineSource::Notice) {
+        rtf_.AddRun(line.shown.body, OtherColor);  // the program's own words: no markup
+        rtf_.AddRun(line.shown.lineBreak, OtherColor);
+    } else {
+        rtf_.AddShown(line.shown);
+    }
+    Lead(before, line.lead);
 }
 
 void ChatDisplay::Lead(std::size_t before, std::string_view lead) {

@@ -1,5 +1,5 @@
-// The chat display: where the follower's lines are shown. Lines go in at the
-// end as one RTF insertion per pass, coloured by the core's rendering of
+// The chat display: where the shown lines go. A pass's lines go in at the
+// end as one RTF insertion per pass (a notice and AppendData's text at once), coloured by the core's rendering of
 // their markup. The player's caret and selection stay where they were,
 // unless the caret stood at the end; then it follows the new end. The view
 // follows new lines while it shows the end, and stays where the player
@@ -15,22 +15,18 @@
 #include "core/line_times.h"
 #include "core/log_follower.h"
 #include "core/scroll_lock.h"
+#include "core/shown_line.h"
 
 namespace vek {
 
-class ChatDisplay final : public LineSink {
+class ChatDisplay final : public ShownLineSink {
 public:
     // The display box (a RichEdit), and the code page its text arrives in.
     void Attach(HWND box, int codepage);
 
-    // Writes one line of the log (followed by CR LF) into the display.
-    void AppendData(std::string_view line);
-
-    // Writes a line of the program's own (a message waiting for the game,
-    // one not delivered) into the display, in OtherColor, as it stands.
-    void AddNotice(std::string_view text);
-
-    void TakeLine(std::string_view line, bool continues) override;
+    // A log line joins the pass's document; AppendData's text and a notice
+    // (a line of the program's own, in OtherColor as it stands) go in at once.
+    void TakeShown(const ShownLine& line) override;
     void EndPass(const PassFacts& facts) override;
 
     // Whether new lines bring the view along, and how many came while not.
@@ -52,9 +48,9 @@ public:
     std::string_view LeadOf(std::size_t line) const { return times_.Lead(line); }
 
 private:
-    // Adds a shown text to the pass's document, and its lead once for each
-    // display line it makes.
-    void Add(const ShownText& shown, std::string_view lead);
+    // Adds a shown line to the document, and its lead once for each display
+    // line it makes.
+    void Add(const ShownLine& line);
     // The lead of each display line added to the document since `before`.
     void Lead(std::size_t before, std::string_view lead);
     // Puts what rtf_ holds at the end of the display in one insertion.

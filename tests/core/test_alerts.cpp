@@ -47,7 +47,7 @@ TEST(Alerts, PagesAlertWhenChosenWordsInAnyLineAndOnlyNewsAlerts) {
         AlertSettings s;
         s.flashOnPages = c.flashOnPages;
         s.words = AlertWords::Parse(c.words);
-        EXPECT_EQ(LineAlerts(ShownOfLogLine(std::string(kLeadLength, '.') + c.body), s), c.alerts) << c.body;
+        EXPECT_EQ(LineAlerts(ShapeLogLine(std::string(kLeadLength, '.') + c.body, false), s), c.alerts) << c.body;
     }
     EXPECT_TRUE(PassMayAlert({4096, false, false, false}));
     EXPECT_TRUE(PassMayAlert({0, false, false, false}));  // a log that was empty, or appeared: news

@@ -238,7 +238,7 @@ std::vector<std::pair<char, Color>> Expected(const std::vector<std::string>& lin
 std::string BuildRtf(const std::vector<std::string>& lines, int codepage = 1252) {
     vek::ChatRtf b(codepage);
     b.Begin();
-    for (const std::string& l : lines) b.AddLogLine(l);
+    for (const std::string& l : lines) b.AddShown(vek::ShownOfLogLine(l));
     return std::string(b.Finish());
 }
 
@@ -294,7 +294,7 @@ TEST(ChatRtf, HasTextOnlyWhenSomethingIsShown) {
     for (const Case& c : cases) {
         vek::ChatRtf b;
         b.Begin();
-        for (const std::string& l : c.lines) b.AddLogLine(l);
+        for (const std::string& l : c.lines) b.AddShown(vek::ShownOfLogLine(l));
         EXPECT_EQ(b.HasText(), c.hasText) << c.lines.size();
     }
 }
@@ -312,7 +312,7 @@ TEST(ChatRtf, ParagraphsAreTheBreaksTheControlReadsBack) {
     for (const auto& c : cases) {
         vek::ChatRtf b;
         b.Begin();
-        for (const std::string& l : c.lines) b.AddLogLine(l);
+        for (const std::string& l : c.lines) b.AddShown(vek::ShownOfLogLine(l));
         const std::size_t counted = b.Paragraphs();
         const auto chars = ReadRtf(b.Finish()).chars;
         EXPECT_EQ(counted, c.paragraphs) << c.lines[0];
@@ -325,10 +325,10 @@ TEST(ChatRtf, ParagraphsAreTheBreaksTheControlReadsBack) {
 TEST(ChatRtf, BeginStartsAfresh) {
     vek::ChatRtf b;
     b.Begin();
-    b.AddLogLine(kLead + "first");
+    b.AddShown(vek::ShownOfLogLine(kLead + "first"));
     std::string one(b.Finish());
     b.Begin();
-    b.AddLogLine(kLead + "first");
+    b.AddShown(vek::ShownOfLogLine(kLead + "first"));
     EXPECT_EQ(std::string(b.Finish()), one);
 }
 

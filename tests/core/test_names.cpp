@@ -119,11 +119,14 @@ TEST(ReplyTargets, FollowTheLastPageEachWay) {
     EXPECT_EQ(r.LastSender(), std::nullopt);
     EXPECT_EQ(r.LastPaged(), std::nullopt);
 
-    r.SeeLine({fakegame::PageInLine("Corvin", "x"), "\r\n"});
-    r.SeeLine({fakegame::PageInLine("Dahlia", "x"), "\r\n"});
+    const auto see = [&](const std::string& body) {
+        if (const std::optional<LineName> n = NameOfLine(ShownText{body, "\r\n"})) r.See(*n);
+    };
+    see(fakegame::PageInLine("Corvin", "x"));
+    see(fakegame::PageInLine("Dahlia", "x"));
     for (const std::string& body : {fakegame::PageInLine("", "x"), fakegame::SayLine("Al", "hi"),
                                    fakegame::PagedLine("Edric"), fakegame::SayLine("Al", "Bo pages you: hi")})
-        r.SeeLine({body, "\r\n"});
+        see(body);
     EXPECT_EQ(r.LastSender(), "Dahlia");
 
     r.PageSent("\"Ed{ric}\"\t");
@@ -133,11 +136,13 @@ TEST(ReplyTargets, FollowTheLastPageEachWay) {
 
 TEST(LogNames, TheFollowedLinesAndThePagesSentGiveTheNames) {
     LogNames log;
-    log.TakeLine(FollowedLine(fakegame::SayLine("Aldric", "hi")), false);
-    log.TakeLine(FollowedLine(fakegame::PageInLine("Corvin", "psst")), false);
+    log.TakeShown(ShapeLogLine(FollowedLine(fakegame::SayLine("Aldric", "hi")), false));
+    log.TakeShown(ShapeLogLine(FollowedLine(fakegame::PageInLine("Corvin", "psst")), false));
     // The rest of a cut line has no lead; what would look like a page after one is text.
-    log.TakeLine(std::string(fakegame::kLeadLength, '-') + fakegame::PageInLine("Brenna", "x"), true);
-    log.TakeLine(FollowedLine(fakegame::PagedLine("Edric")), false);
+    log.TakeShown(ShapeLogLine(std::string(fakegame::kLeadLength, '-') + fakegame::PageInLine("Brenna", "x"), true));
+    log.TakeShown(ShapeLogLine(FollowedLine(fakegame::PagedLine("Edric")), false));
+    // The program's own lines give no names, even one that reads like a page.
+    log.TakeShown(ShapeNotice(fakegame::PageInLine("Fenna", "x")));
     log.PageSent("Da\"hlia\t");
     EXPECT_EQ(log.Recent().Names(), (std::vector<std::string>{"Dahlia", "Edric", "Corvin", "Aldric"}));
     EXPECT_EQ(log.Replies().LastSender(), "Corvin");
