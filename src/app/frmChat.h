@@ -20,6 +20,7 @@
 #include "core/message_sender.h"
 #include "core/pacer.h"
 #include "core/names.h"
+#include "core/line_kinds.h"
 #include "core/session_lines.h"
 #include "core/shown_line.h"
 #include "edit/editcommands.h"
@@ -90,6 +91,10 @@ private:
     void mnuEditFindPrevious_Click();
     void dlgFind_Message(LPARAM lp);  // Find Next in the Find dialog, or its closing
     void mnuLogAlerts_Click();
+    void mnuFileSaveChat_Click();
+    void mnuFileSaveTimes_Click();
+    void mnuViewLines_Click(vek::LineKind kind);  // Chat, Page or Other Lines
+    void mnuViewAlwaysOnTop_Click();
     void rtfChatText_Scroll();  // the player moved the display's view
     void rtfChatText_MouseMove(POINT client);
     void rtfChatText_MouseLeave();
@@ -142,6 +147,11 @@ private:
     void EnableEditMenu(bool on);
     bool IsEditMenuEnabled() const;
     bool IsAutostartChecked() const;
+    bool IsMenuItemChecked(UINT id) const;
+    void CheckMenuItemById(UINT id, bool on);
+    void LoadViewChoices();  // the View menu's and the save's kept choices, applied
+    void ApplyAlwaysOnTop(bool on);
+    vek::KindFilter ShownKinds() const;  // the kinds ticked in the View menu
     void SetChangeLogCaption();
     void SaveSettings();  // what unload and the end of the session keep
     void SetFollowTimer(UINT ms);
@@ -167,6 +177,7 @@ private:
     vek::ChatDisplay display_;
     vek::AlertWatch alerts_;
     vek::SessionLines session_;  // every line shown in this run
+    vek::LineKinds kinds_;       // the kind of each of session_'s entries, caught up when needed
     vek::LineShaper lines_;  // the follower's lines, each worked out once, to the store, display, names, alerts
     vek::LogNames names_;  // the names the lines give, for replies and the page box
     vek::LogFollower follower_{logFiles_, lines_};

@@ -11,11 +11,14 @@
 #include "core/message.h"
 #include "core/placement.h"
 #include "core/shell_rules.h"
+#include "core/view_settings.h"
 #include "log/alertsdialog.h"
+#include "log/chatsaver.h"
 #include "log/opendialog.h"
 #include "version_info.h"
 #include "win/richedit.h"
 #include "win/text.h"
+#include "win/wholefile.h"
 #include "win/windowplace.h"
 
 using namespace vek::win;
@@ -59,6 +62,7 @@ void frmChat::Form_Load() {
     ::UpdateWindow(hWnd());
 
     SetChangeLogCaption();
+    LoadViewChoices();
     ::CheckMenuItem(SubMenu(kLogMenu), IDM_LOG_AUTOSTART,
                     MF_BYCOMMAND | (mdlChat::AutostartLog ? MF_CHECKED : MF_UNCHECKED));
     if (mdlChat::AutostartLog) StartLog();
@@ -185,6 +189,84 @@ void frmChat::mnuLogAlerts_Click() {
 }
 
 // ------------------------------------------------------- reading the chat
+
+namespace {
+
+bool ReadChoice(vek::ViewSetting s) {
+    const vek::StoredSettingName& n = vek::Stored(s);
+    const bool fallback = vek::ParseStoredBool(n.fallback).value_or(false);
+    return vek::ParseStoredBool(mdlChat::GetSetting(n.name, n.fallback)).value_or(fallback);
+}
+
+void SaveChoice(vek::ViewSetting s, bool on) {
+    if (!mdlChat::SaveSetting(vek::Stored(s).name, vek::StoredBool(on)))
+        ReportFailure(L"VekChat: a View menu choice could not be saved");
+}
+
+}  // namespace
+
+void frmChat::LoadViewChoices() {
+    for (vek::LineKind kind : vek::kLineKinds)
+        CheckMenuItemById(IDM_VIEW_CHATLINES + static_cast<UINT>(kind), ReadChoice(vek::ShowSettingOf(kind)));
+    CheckMenuItemById(IDM_FILE_SAVETIMES, ReadChoice(vek::ViewSetting::SaveTimes));
+    if (ReadChoice(vek::ViewSetting::AlwaysOnTop)) ApplyAlwaysOnTop(true);
+}
+
+vek::KindFilter frmChat::ShownKinds() const {
+    vek::KindFilter f;
+    for (vek::LineKind kind : vek::kLineKinds)
+        f = f.With(kind, IsMenuItemChecked(IDM_VIEW_CHATLINES + static_cast<UINT>(kind)));
+    return f;
+}
+
+void frmChat::mnuViewLines_Click(vek::LineKind kind) {
+    // Kept for the views that show lines by kind, and for saving the chat.
+    const UINT id = IDM_VIEW_CHATLINES + static_cast<UINT>(kind);
+    const bool on = !IsMenuItemChecked(id);
+    CheckMenuItemById(id, on);
+    SaveChoice(vek::ShowSettingOf(kind), on);
+}
+
+void frmChat::mnuViewAlwaysOnTop_Click() {
+    const bool on = !IsMenuItemChecked(IDM_VIEW_ALWAYSONTOP);
+    ApplyAlwaysOnTop(on);
+    SaveChoice(vek::ViewSetting::AlwaysOnTop, on);
+}
+
+void frmChat::ApplyAlwaysOnTop(bool on) {
+    if (!SetAlwaysOnTop(hWnd(), on, {tipMessageType, lineTimeTip_.Window()})) {
+        ReportFailure(L"VekChat: the window could not be kept on top");
+        return;
+    }
+    CheckMenuItemById(IDM_VIEW_ALWAYSONTOP, on);
+}
+
+void frmChat::mnuFileSaveChat_Click() {
+    const vek::StoredSettingName& folderSetting = vek::Stored(vek::ViewSetting::SaveFolder);
+    const std::wstring folder = ToWide(mdlChat::GetSetting(folderSetting.name, folderSetting.fallback));
+    const std::optional<vek::SaveTarget> target = vek::AskSaveTarget(hWnd(), folder, vek::TodaysSaveName());
+    if (!target) return;  // cancelled
+    kinds_.CatchUp(session_);
+    const DWORD error =
+        vek::SaveChat(*target, session_, kinds_, ShownKinds(), IsMenuItemChecked(IDM_FILE_SAVETIMES), rtfChatText);
+    if (error != ERROR_SUCCESS) {
+        // The player asked for this save: say why it failed, and that nothing was lost.
+        const std::wstring text = L"The chat could not be saved to\n" + target->path + L"\n\n" + ErrorText(error) +
+                                  L".\n\nA file already there was left as it was.";
+        ::MessageBoxW(hWnd(), text.c_str(), L"Save Chat As", MB_OK | MB_ICONWARNING);
+        return;
+    }
+    std::size_t slash = target->path.find_last_of(L"\\/");
+    if (slash == 2 && target->path[1] == L':') ++slash;  // a drive's root keeps its backslash
+    if (slash != std::wstring::npos && !mdlChat::SaveSetting(folderSetting.name, ToAnsi(target->path.substr(0, slash))))
+        ReportFailure(L"VekChat: the folder saved to could not be kept");
+}
+
+void frmChat::mnuFileSaveTimes_Click() {
+    const bool on = !IsMenuItemChecked(IDM_FILE_SAVETIMES);
+    CheckMenuItemById(IDM_FILE_SAVETIMES, on);
+    SaveChoice(vek::ViewSetting::SaveTimes, on);
+}
 
 void frmChat::rtfChatText_Scroll() {
     display_.ViewMoved();
