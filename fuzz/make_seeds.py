@@ -41,6 +41,10 @@ class Enc:
         data = data if isinstance(data, bytes) else data.encode("latin-1")
         return self.int(lo, hi, len(data)).text(data)
 
+    def string(self, data):  # ConsumeRandomLengthString: a backslash doubled, "\\;" ends it
+        data = data if isinstance(data, bytes) else data.encode("latin-1")
+        return self.text(data.replace(b"\\", b"\\\\") + b"\\;")
+
     def bytes(self):
         return self.front + bytes(reversed(self.back))
 
@@ -365,6 +369,39 @@ def find_seeds():
     }
 
 
+def session_seeds():
+    LOG, REST, INPUT, NOTICE, RUN, STOP = 0, 1, 2, 3, 4, 6
+
+    def find(e, what, a, b, down, match_case, whole_word, entries):
+        e.string(what)
+        for entry, offset in (a, b):
+            e.int(0, entries, entry).int(0, 130, offset)
+        return e.bool(down).bool(match_case).bool(whole_word)
+
+    lines = Enc().int(64, 4096, 64)
+    for kind, text in [
+        (LOG, LEAD + '{Bob}":" hello "there" {friend}'),   # one entry each, but where noted
+        (LOG, LEAD + 'You page Bob: "hi'),
+        (NOTICE, 'VekChat: "waits" {x}'),
+        (LOG, LEAD + "two\rparagraphs"),                  # two
+        (LOG, "x" * 21),                                   # the line break alone
+        (LOG, "x" * 20),                                   # none
+        (REST, "rest of a cut line"),
+        (INPUT, LEAD + "typed\r\n"),
+        (LOG, LEAD + "nul\0\r\0\nlf"),                  # two
+    ]:
+        lines.int(0, 6, kind).string(text)
+    lines.int(0, 6, STOP)
+    find(lines, "bob", (10, 0), (10, 0), False, False, False, 10)
+    find(lines, "HELLO", (0, 0), (0, 0), True, False, True, 10)
+    find(lines, "lf", (3, 2), (5, 1), False, True, False, 10)
+
+    long = Enc().int(64, 4096, 100).int(0, 6, RUN).int(0, 9000, 5000).char("x")
+    long.int(0, 6, LOG).string(LEAD + "after the long one").int(0, 6, STOP)
+    find(long, "xxx", (0, 100), (0, 100), True, False, False, 2)
+    return {"lines": lines.bytes(), "long_line": long.bytes()}
+
+
 if __name__ == "__main__":
     write("fuzz_lines", lines_seeds())
     write("fuzz_follow", follow_seeds())
@@ -376,3 +413,4 @@ if __name__ == "__main__":
     write("fuzz_names", names_seeds())
     write("fuzz_history", history_seeds())
     write("fuzz_find", find_seeds())
+    write("fuzz_session", session_seeds())

@@ -1,6 +1,7 @@
 #include "core/session_find.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <utility>
@@ -56,19 +57,21 @@ public:
         const std::size_t m = pattern_.size();
         if (m > text.size() || startCount_ == 0) return false;
         const char* p = text.data();
-        const char* last = p + (text.size() - m);  // the last place a match may begin
-        if (startCount_ == 1) {
-            // One byte begins a match: let memchr find it.
-            while (p <= last) {
-                p = static_cast<const char*>(std::memchr(p, startBytes_[0], static_cast<std::size_t>(last - p) + 1));
-                if (!p) return false;
-                if (RestMatches(p)) return true;
-                ++p;
+        const std::size_t places = text.size() - m + 1;  // where a match may begin
+        if (startCount_ <= 2) {
+            // One or two bytes begin a match (a letter in either case):
+            // memchr finds each far faster than a look at every byte.
+            for (int s = 0; s < startCount_; ++s) {
+                for (const char* q = p; q < p + places; ++q) {
+                    q = static_cast<const char*>(std::memchr(q, startBytes_[s], static_cast<std::size_t>(p + places - q)));
+                    if (!q) break;
+                    if (RestMatches(q)) return true;
+                }
             }
             return false;
         }
-        for (; p <= last; ++p)
-            if (starts_[static_cast<unsigned char>(*p)] && RestMatches(p)) return true;
+        for (std::size_t i = 0; i < places; ++i)
+            if (starts_[static_cast<unsigned char>(p[i])] && RestMatches(p + i)) return true;
         return false;
     }
 
@@ -98,7 +101,7 @@ std::optional<SessionMatch> FindInSession(const SessionLines& lines, const AnsiD
     std::u16string text;
     // Searches entry `e` from `offset` as FindInText does.
     const auto search = [&](std::size_t e, std::size_t offset) -> std::optional<SessionMatch> {
-        const std::string_view bytes = lines[e].text;
+        const std::string_view bytes = lines.Text(e);
         if (filter && !filter->MayHold(bytes)) return std::nullopt;
         text.clear();
         decoder.Decode(bytes, text);

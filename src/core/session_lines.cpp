@@ -7,18 +7,8 @@
 
 namespace vek {
 
-// Where an entry lies: in block `block` at `offset`, the header (lead
-// length, flags), then the lead, the text and the packed runs.
-struct SessionLines::Slot {
-    std::uint32_t block;
-    std::uint32_t offset;
-    std::uint32_t textLength;
-    std::uint32_t runsLength;
-};
-
 namespace {
 
-constexpr std::size_t kHeader = 2;  // lead length, flags
 
 // Flags byte: colour index (3 bits), kind (2 bits), notice, continues.
 constexpr unsigned kNoticeFlag = 1u << 5;
@@ -33,12 +23,12 @@ unsigned ColorIndex(Color c) {
 
 }  // namespace
 
-SessionLines::SessionLines() = default;
+SessionLines::SessionLines(std::size_t blockBytes) : blockSize_(std::max<std::size_t>(blockBytes, 64)) {}
 SessionLines::~SessionLines() = default;
 
 char* SessionLines::Reserve(std::size_t bytes) {
     if (blocks_.empty() || blockSizes_.back() - used_ < bytes) {
-        const std::size_t size = std::max(kBlockBytes, bytes);
+        const std::size_t size = std::max(blockSize_, bytes);
         blocks_.push_back(std::make_unique_for_overwrite<char[]>(size));
         blockSizes_.push_back(size);
         blockBytes_ += size;
@@ -50,12 +40,12 @@ char* SessionLines::Reserve(std::size_t bytes) {
 void SessionLines::AddEntry(std::string_view lead, Color color, LineKind kind, bool notice, bool continues) {
     static_assert(sizeof(Slot) == 16);
     lead = lead.substr(0, std::min(lead.size(), kMaxStoredLead));
-    const std::size_t bytes = kHeader + lead.size() + text_.size() + runs_.size();
+    const std::size_t bytes = kHeaderBytes + lead.size() + text_.size() + runs_.size();
     char* p = Reserve(bytes);
     p[0] = static_cast<char>(lead.size());
     p[1] = static_cast<char>(ColorIndex(color) | (static_cast<unsigned>(kind) << 3) | (notice ? kNoticeFlag : 0u) |
                              (continues ? kContinuesFlag : 0u));
-    char* q = p + kHeader;
+    char* q = p + kHeaderBytes;
     if (!lead.empty()) q = std::copy(lead.begin(), lead.end(), q);
     if (!text_.empty()) q = std::copy(text_.begin(), text_.end(), q);
     if (!runs_.empty()) std::copy(runs_.begin(), runs_.end(), q);
@@ -133,9 +123,9 @@ StoredLine SessionLines::operator[](std::size_t index) const {
     const auto leadLength = static_cast<unsigned char>(p[0]);
     const auto flags = static_cast<unsigned char>(p[1]);
     StoredLine l;
-    l.lead = std::string_view(p + kHeader, leadLength);
-    l.text = std::string_view(p + kHeader + leadLength, s.textLength);
-    l.runs = std::string_view(p + kHeader + leadLength + s.textLength, s.runsLength);
+    l.lead = std::string_view(p + kHeaderBytes, leadLength);
+    l.text = std::string_view(p + kHeaderBytes + leadLength, s.textLength);
+    l.runs = std::string_view(p + kHeaderBytes + leadLength + s.textLength, s.runsLength);
     l.color = kColors[std::min<unsigned>(flags & 7u, 5u)];
     l.kind = static_cast<LineKind>((flags >> 3) & 3u);
     l.notice = (flags & kNoticeFlag) != 0;

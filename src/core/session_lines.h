@@ -47,7 +47,8 @@ public:
     // Bytes in one block; an entry longer than that gets a block of its own.
     static constexpr std::size_t kBlockBytes = 512 * 1024;
 
-    SessionLines();
+    // blockBytes: other than kBlockBytes only to try block ends with few lines.
+    explicit SessionLines(std::size_t blockBytes = kBlockBytes);
     ~SessionLines() override;
     SessionLines(const SessionLines&) = delete;
     SessionLines& operator=(const SessionLines&) = delete;
@@ -60,6 +61,12 @@ public:
     std::size_t Size() const { return count_; }
     // Entry `index` (< Size()), at constant cost.
     StoredLine operator[](std::size_t index) const;
+    // Only its text, for scanning many entries.
+    std::string_view Text(std::size_t index) const {
+        const Slot& s = chunks_[index / kSlotsPerChunk][index % kSlotsPerChunk];
+        const char* p = blocks_[s.block].get() + s.offset;
+        return std::string_view(p + kHeaderBytes + static_cast<unsigned char>(p[0]), s.textLength);
+    }
 
     // Adds entries [first, last) to rtf's document, one paragraph each.
     void Render(std::size_t first, std::size_t last, ChatRtf& rtf) const;
@@ -68,7 +75,15 @@ public:
     std::size_t MemoryBytes() const;
 
 private:
-    struct Slot;  // an entry's place in the index
+    // Where an entry lies: in block `block` at `offset`, a header (lead
+    // length, flags), then the lead, the text and the packed runs.
+    struct Slot {
+        std::uint32_t block;
+        std::uint32_t offset;
+        std::uint32_t textLength;
+        std::uint32_t runsLength;
+    };
+    static constexpr std::size_t kHeaderBytes = 2;
     static constexpr std::size_t kSlotsPerChunk = 4096;
 
     // Room for `bytes` more in the current block (a new block when it lacks it).
@@ -81,6 +96,7 @@ private:
     std::size_t used_ = 0;  // bytes used in the last block
     std::vector<std::unique_ptr<Slot[]>> chunks_;
     std::size_t count_ = 0;
+    std::size_t blockSize_;       // of a new block
     std::size_t blockBytes_ = 0;  // all blocks' sizes
     // The line being cut into entries: its runs, and the entry's text and
     // packed runs; reused from line to line.
