@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "support/winapp.h"
+#include "win/richedit.h"
 #include "win/text.h"
 #include "win/wholefile.h"
 
@@ -229,6 +230,22 @@ TEST_F(ViewsTest, SaveChatAsWritesTheShownKindsInTheFormatTheNameSays) {
         EXPECT_NE(saved.find(c.holds), std::string::npos) << saved.substr(0, 400);
         EXPECT_EQ(saved.find("psst"), std::string::npos);
     }
+    // The rich text reads back in a RichEdit (WordPad's control) in the display's colours.
+    HWND re = ::CreateWindowExW(0, vek::win::RichEditClass(), L"", WS_POPUP | ES_MULTILINE, 0, 0, 400, 300, nullptr,
+                                nullptr, nullptr, nullptr);
+    ASSERT_TRUE(re);
+    vek::win::SetRtf(re, ReadFileBytes(dir.file("evening.rtf")));
+    const std::vector<ColoredChar> read = ReadColored(re);
+    std::string text;
+    for (const ColoredChar& c : read) text += c.ch;
+    EXPECT_EQ(text.rfind("[2026-12-07 11:30:05] [CC Ann] hello caf\xe9\r[2026-12-07 11:30:07] The sun sets.", 0), 0u)
+        << text;
+    ASSERT_GT(read.size(), 42u);
+    EXPECT_EQ(read[22].color, vek::NormalColor);  // "["
+    EXPECT_EQ(read[23].color, vek::QuoteColor);   // "C"
+    EXPECT_EQ(read[42].color, vek::OtherColor);   // the next line's time
+    ::DestroyWindow(re);
+
     // The folder saved to is offered next time.
     EXPECT_EQ(ReadSetting("Save Folder"), dir.path());
 }
