@@ -79,15 +79,16 @@ BENCHMARK(BM_KindsCatchUp)->Unit(benchmark::kMillisecond);
 void BM_KindTickedBack(benchmark::State& state) {
     const vek::LineKinds& kinds = Kinds();
     vek::KindView view(kinds, {vek::LineKind::Page});
+    std::size_t shown = 0;
     for (auto _ : state) {
         view.SetFilter({vek::LineKind::Page, vek::LineKind::Chat});
-        benchmark::DoNotOptimize(view.Size());
+        shown = view.Size();
         state.PauseTiming();
         view.SetFilter({vek::LineKind::Page});
         state.ResumeTiming();
     }
     state.counters["lines"] = static_cast<double>(kinds.Size());
-    state.counters["shown"] = static_cast<double>(view.Size());
+    state.counters["shown"] = static_cast<double>(shown);
 }
 BENCHMARK(BM_KindTickedBack)->Unit(benchmark::kMillisecond);
 
