@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdio>
+#include <utility>
 
 #include "core/chat_display.h"
 
@@ -183,8 +184,11 @@ void ChatWriter::PutHtml(std::string_view text) {
         return;
     }
     wide_.clear();
-    if (decode_) decode_(text, wide_);
-    else wide_.assign(text.size(), u'\xfffd');
+    if (decode_) {
+        decode_(text, wide_);
+    } else {
+        for (char ch : text) wide_ += static_cast<unsigned char>(ch) < 0x80 ? static_cast<char16_t>(ch) : u'\xfffd';
+    }
     for (std::size_t i = 0; i < wide_.size(); ++i) {
         char32_t c = wide_[i];
         if (c >= 0xd800 && c < 0xdc00 && i + 1 < wide_.size() && wide_[i + 1] >= 0xdc00 && wide_[i + 1] < 0xe000) {

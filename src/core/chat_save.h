@@ -7,6 +7,7 @@
 //   bool ok = w.Finish();
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>

@@ -3,6 +3,8 @@
 #include <commdlg.h>
 #include <richedit.h>
 
+#include <algorithm>
+#include <iterator>
 #include <vector>
 
 #include "win/text.h"
