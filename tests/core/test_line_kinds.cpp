@@ -12,11 +12,11 @@ namespace {
 
 // Entries written as letters: c chat, p page, o other; a following '+'
 // makes the entry a continuation (its own kind written as 'o').
-LineKinds KindsOf(std::string_view spec) {
+LineKinds KindsOf(std::string_view letters) {
     LineKinds kinds;
-    for (std::size_t i = 0; i < spec.size(); ++i) {
-        const bool continues = i + 1 < spec.size() && spec[i + 1] == '+';
-        const char c = spec[i];
+    for (std::size_t i = 0; i < letters.size(); ++i) {
+        const bool continues = i + 1 < letters.size() && letters[i + 1] == '+';
+        const char c = letters[i];
         if (c == '+') continue;
         kinds.Add(c == 'c' ? LineKind::Chat : c == 'p' ? LineKind::Page : LineKind::Other, continues);
     }
@@ -41,7 +41,7 @@ TEST(LineKinds, AContinuationIsOfTheKindOfTheLineItContinues) {
 
 TEST(KindView, ShowsTheChosenKindsAndMapsLinesBothWays) {
     //                 0123456789
-    const char* spec = "cpoccpoopc";
+    const char* letters = "cpoccpoopc";
     const struct {
         KindFilter filter;
         std::vector<std::size_t> entries;
@@ -52,7 +52,7 @@ TEST(KindView, ShowsTheChosenKindsAndMapsLinesBothWays) {
         {{LineKind::Chat, LineKind::Other}, {0, 2, 3, 4, 6, 7, 9}, {0, 1, 1, 2, 3, 4, 4, 5, 6, 6, 7}},
         {{}, {}, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
     };
-    const LineKinds kinds = KindsOf(spec);
+    const LineKinds kinds = KindsOf(letters);
     for (const auto& c : cases) {
         KindView v(kinds, c.filter);
         EXPECT_EQ(EntriesOf(v), c.entries);
