@@ -17,7 +17,6 @@
 #include <functional>
 #include <vector>
 
-#include "app/mdlChat.h"
 #include "game_formats.h"
 #include "support/winapp.h"
 #include "win/richedit.h"

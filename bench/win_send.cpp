@@ -15,7 +15,6 @@
 #include <string>
 #include <vector>
 
-#include "app/mdlChat.h"
 #include "core/message.h"
 #include "support/gamewindow.h"
 #include "compose/gametyper.h"

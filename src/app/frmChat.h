@@ -1,8 +1,9 @@
 // The main window. It owns its controls, its menus and the components that
-// do the work (the follower and the chat display, the composer and the
+// do the work (following the log and the chat display, the composer and the
 // sender, the Edit commands), and it alone enables menus and controls. Its
 // handlers carry the names of the events they answer (control_Event); each
-// asks a component and applies the answer to the window.
+// asks a component and applies the answer to the window. Key handlers
+// return true when they used the key up: the control never sees it.
 #pragma once
 #include <windows.h>
 
@@ -18,10 +19,10 @@
 #include "compose/pagetobox.h"
 #include "core/log_follower.h"
 #include "core/message_sender.h"
-#include "core/pacer.h"
-#include "core/names.h"
 #include "core/line_kinds.h"
+#include "core/names.h"
 #include "core/session_lines.h"
+#include "core/settings.h"
 #include "core/shown_line.h"
 #include "edit/editcommands.h"
 #include "log/alertwatch.h"
@@ -29,13 +30,17 @@
 #include "log/chatfinder.h"
 #include "log/displaytext.h"
 #include "log/linetimetip.h"
-#include "log/logfiles.h"
+#include "log/logsession.h"
 #include "win/handles.h"
 #include "win/window.h"
 
-class frmChat final : private vek::win::MessageTarget, private vek::GameTyper::Events {
+class frmChat final : private vek::win::MessageTarget,
+                      private vek::GameTyper::Events,
+                      private vek::LogSession::Events {
 public:
-    frmChat() = default;
+    // The settings read at start-up, and the store the session's end and the
+    // Alerts dialog write to; the store must outlive the window.
+    frmChat(vek::Settings settings, vek::SettingsStore& store) : settings_(std::move(settings)), store_(store) {}
     frmChat(const frmChat&) = delete;
     frmChat& operator=(const frmChat&) = delete;
     ~frmChat() override;
@@ -59,6 +64,9 @@ public:
     // (WM_QUIT), with the quit code.
     int RunMessageLoop();
 
+    // The settings as the window holds them now.
+    const vek::Settings& Settings() const { return settings_; }
+
     // ---- Public methods of the form
     void StartLog();
     void StopLog();
@@ -69,11 +77,12 @@ public:
 
 private:
     // ---- Event handlers
+    void Form_Create();  // before the window is shown: menus, controls, fonts
     void Form_Load();
     void Form_Resize();
     void Form_Unload();
     void Form_GotFocus();    // the window itself got the focus: pass it on
-    void Form_KeyDown(int& KeyCode, int Shift);
+    bool Form_KeyDown(int KeyCode, int Shift);
     void mnuFileChangeLog_Click();
     void mnuFileExit_Click();
     void mnuLogStart_Click();
@@ -100,21 +109,25 @@ private:
     void rtfChatText_MouseLeave();
     void lblNewLines_Click();
     void tmrLineTime_Timer();   // the mouse rested on a display line
-    void rtfMessage_KeyDown(int& KeyCode, int Shift);
-    void rtfMessage_KeyPress(int& KeyAscii);
+    bool rtfMessage_KeyDown(int KeyCode, int Shift);
+    bool rtfMessage_KeyPress(int KeyAscii);
     void rtfMessage_SelChange();
     void cmdMessageType_Click();
+    bool cmdMessageType_KeyDown(int KeyCode);
     void cmdMessageType_GotFocus();
     void cmdMessageType_MouseUp();
-    void txtPageTo_KeyPress(int& KeyAscii);
+    bool txtPageTo_KeyPress(int KeyAscii);
     void txtPageTo_Change();  // after any change of its text (paste, undo, ...)
     void txtPageTo_Typed();   // after a character it took
-    void tmrFollow_Timer();   // one pass of the follower
-    void FollowPass(bool woken);  // woken: by the log folder's change notification
+    std::optional<LRESULT> txtPageTo_CtlColor(HDC dc);
+    std::optional<LRESULT> lblNewLines_CtlColor(HDC dc);
     void SendComposedMessage();  // Enter in the composer
     void NoteSentMessage(const std::string& target);  // the history and the names learn of a message sent
     void StepHistory(bool back);  // Ctrl+Up, Ctrl+Down
     void ReplyToPage(bool lastPaged);  // Ctrl+R, Ctrl+Shift+R
+
+    // ---- What following tells
+    void PassDone(bool more) override;
 
     // ---- What the game typer tells: a line in the display, no box
     void MessageWaits(const std::string& text) override;
@@ -136,7 +149,7 @@ private:
     void DrawTypeButton(const DRAWITEMSTRUCT& di);
     void OnCommand(UINT id);
     void OnDpiChanged(int dpi, const RECT* suggested);
-    bool RunShortcut(const MSG& msg);
+    bool RunShortcut(WPARAM key);
     bool MoveFocusByTab(bool backwards);
 
     // ---- Window helpers
@@ -146,16 +159,12 @@ private:
     void EnableMenuItemById(UINT id, bool on);
     void EnableEditMenu(bool on);
     bool IsEditMenuEnabled() const;
-    bool IsAutostartChecked() const;
-    bool IsMenuItemChecked(UINT id) const;
     void CheckMenuItemById(UINT id, bool on);
-    void LoadViewChoices();  // the View menu's and the save's kept choices, applied
-    void ApplyAlwaysOnTop(bool on);
-    vek::KindFilter ShownKinds() const;  // the kinds ticked in the View menu
+    void ApplyViewChoices();  // the View menu's and the save's kept choices, shown and applied
+    [[nodiscard]] bool ApplyAlwaysOnTop(bool on);
+    void SaveViewChoice(vek::ViewChoice which);  // the choice the player just changed
     void SetChangeLogCaption();
     void SaveSettings();  // what unload and the end of the session keep
-    void SetFollowTimer(UINT ms);
-    void StopFollowTimer();
     void EnableFollowingControls(bool on);
     void ShowMessageType(int type);
     void FindInDisplay(bool reverse);
@@ -172,16 +181,18 @@ private:
     HWND tipMessageType = nullptr;  // tooltip window of cmdMessageType
     HWND lblNewLines = nullptr;     // the new-lines bar
 
+    // ---- Settings
+    vek::Settings settings_;
+    vek::SettingsStore& store_;
+
     // ---- Components
-    vek::Win32LogFiles logFiles_;
     vek::ChatDisplay display_;
     vek::AlertWatch alerts_;
     vek::SessionLines session_;  // every line shown in this run
     vek::LineKinds kinds_;       // the kind of each of session_'s entries, caught up when needed
     vek::LineShaper lines_;  // the follower's lines, each worked out once, to the store, display, names, alerts
     vek::LogNames names_;  // the names the lines give, for replies and the page box
-    vek::LogFollower follower_{logFiles_, lines_};
-    vek::LogWatch watch_;
+    vek::LogSession log_{lines_};
     vek::Composer composer_;
     vek::PageToBox pageTo_;
     vek::ComposerHistory history_{composer_, pageTo_};
@@ -193,15 +204,7 @@ private:
     vek::LineTimeTip lineTimeTip_;
 
     // ---- State
-    static constexpr UINT_PTR kFollowTimer = 1;
     static constexpr UINT_PTR kLineTimeTimer = 2;
-    UINT followTimerMs_ = 0;  // the follower's timer interval; 0 while it is off
-    vek::CatchUpPacer pacer_;  // how much a pass may take
-    bool catchingUp_ = false;  // more was waiting after the last pass
-    bool wakePending_ = false; // the log's folder changed: a pass is due
-    bool passRan_ = false;     // a pass ran in this turn of the message loop
-    int wakesTrusted_ = 0;     // growths in a row the change notification announced
-    bool Logging = false;
     bool FocusRedirected = false;  // the button passed the focus on once
     HWND focusBack_ = nullptr;     // the control that had the focus last
     int MessageLeft = 360;         // composer's left edge, twips

@@ -2,16 +2,12 @@
 // and applies its answer to the window.
 #include "app/frmChat.h"
 
-#include <commctrl.h>
-
-#include <algorithm>
 #include <richedit.h>
 
-#include "app/mdlChat.h"
+#include "compose/closeprompt.h"
 #include "core/message.h"
 #include "core/placement.h"
 #include "core/shell_rules.h"
-#include "core/view_settings.h"
 #include "log/alertsdialog.h"
 #include "log/chatsaver.h"
 #include "log/opendialog.h"
@@ -22,22 +18,6 @@
 #include "win/windowplace.h"
 
 using namespace vek::win;
-
-namespace {
-
-// Passes come at this interval while the log is quiet, and while more is
-// waiting at the shortest one there is; timer messages come only when no
-// input is queued, so typing goes first.
-constexpr UINT kFollowIntervalMs = 50;
-constexpr UINT kCatchUpIntervalMs = USER_TIMER_MINIMUM;
-// The interval while the folder's change notification has proven itself, and
-// how many growths in a row it must have announced for that.
-constexpr UINT kTrustedIntervalMs = 250;
-constexpr int kTrustedWakes = 3;
-// How long Stop may go on reading what the log got before it.
-constexpr ULONGLONG kLastPassesMs = 1000;
-
-}  // namespace
 
 // ------------------------------------------------------------- the window
 
@@ -57,29 +37,28 @@ void frmChat::Form_Load() {
         ::SendMessageW(h, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&cf));
     }
 
-    alerts_.SetSettings(mdlChat::LoadAlertSettings());
+    alerts_.SetSettings(settings_.alerts);
     if (!RestoreWindowPlace()) ::ShowWindow(hWnd(), SW_SHOWNORMAL);
     ::UpdateWindow(hWnd());
 
     SetChangeLogCaption();
-    LoadViewChoices();
+    ApplyViewChoices();
     ::CheckMenuItem(SubMenu(kLogMenu), IDM_LOG_AUTOSTART,
-                    MF_BYCOMMAND | (mdlChat::AutostartLog ? MF_CHECKED : MF_UNCHECKED));
-    if (mdlChat::AutostartLog) StartLog();
+                    MF_BYCOMMAND | (settings_.autostartLog ? MF_CHECKED : MF_UNCHECKED));
+    if (settings_.autostartLog) StartLog();
 }
 
 void frmChat::SaveSettings() {
     SaveWindowPlace();
-    if (!mdlChat::SaveSetting("Log", mdlChat::LogFile) ||
-        !mdlChat::SaveSetting("Autostart Log", vek::StoredBool(IsAutostartChecked())))
-        ReportFailure(L"VekChat: the settings could not be saved");
+    if (!vek::SaveSessionSettings(store_, settings_)) ReportFailure(L"VekChat: the settings could not be saved");
 }
 
 void frmChat::Form_Unload() {
+    // A message the game has not taken yet: the player chooses.
+    if (!vek::MayCloseWhileTyping(hWnd(), game_)) return;
     SaveSettings();
     // The program ends here: following stops without another pass.
-    Logging = false;
-    StopFollowTimer();
+    log_.StopNow();
     window_.reset();
 }
 
@@ -92,17 +71,10 @@ void frmChat::Form_GotFocus() {
     if (::IsWindowVisible(to) && ::IsWindowEnabled(to)) ::SetFocus(to);
 }
 
-void frmChat::Form_KeyDown(int& KeyCode, int Shift) {
-    (void)Shift;  // F9 recalls with any modifiers
-    // Recall the last message into the composer; the key itself goes on to
-    // the focused control.
-    if (KeyCode == VK_F9 && !sender_.LastMessage().empty()) composer_.Recall(sender_.LastMessage());
-}
-
 void frmChat::mnuFileExit_Click() { Form_Unload(); }
 
 bool frmChat::RestoreWindowPlace() {
-    const std::optional<vek::Placement> stored = vek::ParsePlacement(mdlChat::GetSetting(vek::kPlacementValue, ""));
+    const std::optional<vek::Placement>& stored = settings_.placement;
     if (!stored) return false;
     const std::optional<vek::Placement> place =
         vek::RestoredPlacement(*stored, DpiNear(stored->Bounds()), WorkAreas());
@@ -115,38 +87,29 @@ bool frmChat::RestoreWindowPlace() {
 
 void frmChat::SaveWindowPlace() {
     const std::optional<vek::Placement> place = GetPlacement(hWnd());
-    // A place beyond what may be stored keeps the one stored before.
-    if (!place || !vek::ParsePlacement(vek::FormatPlacement(*place))) return;
-    if (!mdlChat::SaveSetting(vek::kPlacementValue, vek::FormatPlacement(*place)))
-        ReportFailure(L"VekChat: the window's place could not be saved");
+    if (!place) return;
+    settings_.placement = place;
+    if (!vek::SavePlacement(store_, *place)) ReportFailure(L"VekChat: the window's place could not be saved");
 }
 
 // ------------------------------------------------------ following the log
 
 void frmChat::StartLog() {
-    follower_.Start(mdlChat::LogFile);
-    catchingUp_ = false;
-    // Trusted at first: a missed growth (found by the timer) ends that.
-    wakesTrusted_ = kTrustedWakes;
-    Logging = true;
+    log_.Start(settings_.logFile);
     EnableFollowingControls(true);
-    watch_.Watch(mdlChat::LogFile);
-    SetFollowTimer(kFollowIntervalMs);
+    // The window was shown before the composer could take the focus: typing
+    // goes there now, unless the player has put the focus elsewhere.
+    if (::GetFocus() == hWnd()) ::SetFocus(rtfMessage);
 }
 
 void frmChat::StopLog() {
-    // Every complete line written before the Stop is shown: the passes it
-    // would have had come now (within a bound, for a burst still arriving).
-    if (Logging) {
-        const ULONGLONG until = ::GetTickCount64() + kLastPassesMs;
-        while (follower_.Pass(pacer_.Budget()) && ::GetTickCount64() < until) {
-        }
-    }
-    Logging = false;
-    catchingUp_ = false;
-    StopFollowTimer();
-    watch_.Stop();
+    log_.Stop();
     EnableFollowingControls(false);
+}
+
+void frmChat::PassDone(bool more) {
+    (void)more;
+    UpdateNewLinesBar();
 }
 
 void frmChat::AppendData(const std::string& line) {
@@ -154,101 +117,61 @@ void frmChat::AppendData(const std::string& line) {
     UpdateNewLinesBar();
 }
 
-void frmChat::tmrFollow_Timer() { FollowPass(false); }
-
-void frmChat::FollowPass(bool woken) {
-    if (!Logging) return;
-    passRan_ = true;
-    // Each pass is sized by the time the ones before took, so that the
-    // window keeps answering while a burst goes in.
-    LARGE_INTEGER freq{}, t0{}, t1{};
-    ::QueryPerformanceFrequency(&freq);
-    ::QueryPerformanceCounter(&t0);
-    const bool more = follower_.Pass(pacer_.Budget());
-    ::QueryPerformanceCounter(&t1);
-    pacer_.Took(follower_.LastPassBytes(),
-                static_cast<double>(t1.QuadPart - t0.QuadPart) * 1000.0 / static_cast<double>(freq.QuadPart));
-    catchingUp_ = more;
-    UpdateNewLinesBar();
-    // While the folder's change notification announces the log's growth, a
-    // quiet log is looked at less often; growth it missed (as on Windows a
-    // log held open by the game may grow without one) brings the short
-    // interval back, until it has announced a few growths in a row again.
-    if (follower_.LastPassBytes() > 0) wakesTrusted_ = woken ? std::min(wakesTrusted_ + 1, kTrustedWakes) : 0;
-    if (!Logging) return;
-    const UINT quiet = wakesTrusted_ >= kTrustedWakes ? kTrustedIntervalMs : kFollowIntervalMs;
-    follower_.SetIdentityCheckEvery(static_cast<int>(1000 / quiet));
-    SetFollowTimer(more ? kCatchUpIntervalMs : quiet);
-}
-
 void frmChat::mnuLogAlerts_Click() {
     const std::optional<vek::AlertSettings> chosen = vek::ShowAlertsDialog(instance_, hWnd(), alerts_.Settings());
     if (!chosen) return;  // cancelled: nothing changes
     alerts_.SetSettings(*chosen);
-    if (!mdlChat::SaveAlertSettings(*chosen)) ReportFailure(L"VekChat: the alert settings could not be saved");
+    settings_.alerts = *chosen;
+    if (!vek::SaveAlertSettings(store_, *chosen)) ReportFailure(L"VekChat: the alert settings could not be saved");
 }
 
 // ------------------------------------------------------- reading the chat
 
-namespace {
-
-bool ReadChoice(vek::ViewSetting s) {
-    const vek::StoredSettingName& n = vek::Stored(s);
-    const bool fallback = vek::ParseStoredBool(n.fallback).value_or(false);
-    return vek::ParseStoredBool(mdlChat::GetSetting(n.name, n.fallback)).value_or(fallback);
+void frmChat::ApplyViewChoices() {
+    const vek::ViewChoices& v = settings_.view;
+    for (vek::LineKind kind : vek::kLineKinds)
+        CheckMenuItemById(IDM_VIEW_CHATLINES + static_cast<UINT>(kind), v.shown.Has(kind));
+    CheckMenuItemById(IDM_FILE_SAVETIMES, v.saveTimes);
+    // Kept on top was asked for: a window the system would not raise opens as any other.
+    if (v.alwaysOnTop && !ApplyAlwaysOnTop(true)) settings_.view.alwaysOnTop = false;
 }
 
-void SaveChoice(vek::ViewSetting s, bool on) {
-    if (!mdlChat::SaveSetting(vek::Stored(s).name, vek::StoredBool(on)))
+void frmChat::SaveViewChoice(vek::ViewChoice which) {
+    if (!vek::SaveViewChoice(store_, settings_.view, which))
         ReportFailure(L"VekChat: a View menu choice could not be saved");
-}
-
-}  // namespace
-
-void frmChat::LoadViewChoices() {
-    for (vek::LineKind kind : vek::kLineKinds)
-        CheckMenuItemById(IDM_VIEW_CHATLINES + static_cast<UINT>(kind), ReadChoice(vek::ShowSettingOf(kind)));
-    CheckMenuItemById(IDM_FILE_SAVETIMES, ReadChoice(vek::ViewSetting::SaveTimes));
-    if (ReadChoice(vek::ViewSetting::AlwaysOnTop)) ApplyAlwaysOnTop(true);
-}
-
-vek::KindFilter frmChat::ShownKinds() const {
-    vek::KindFilter f;
-    for (vek::LineKind kind : vek::kLineKinds)
-        f = f.With(kind, IsMenuItemChecked(IDM_VIEW_CHATLINES + static_cast<UINT>(kind)));
-    return f;
 }
 
 void frmChat::mnuViewLines_Click(vek::LineKind kind) {
     // Kept for the views that show lines by kind, and for saving the chat.
-    const UINT id = IDM_VIEW_CHATLINES + static_cast<UINT>(kind);
-    const bool on = !IsMenuItemChecked(id);
-    CheckMenuItemById(id, on);
-    SaveChoice(vek::ShowSettingOf(kind), on);
+    vek::KindFilter& shown = settings_.view.shown;
+    shown = shown.With(kind, !shown.Has(kind));
+    CheckMenuItemById(IDM_VIEW_CHATLINES + static_cast<UINT>(kind), shown.Has(kind));
+    SaveViewChoice(vek::ShowChoiceOf(kind));
 }
 
 void frmChat::mnuViewAlwaysOnTop_Click() {
-    const bool on = !IsMenuItemChecked(IDM_VIEW_ALWAYSONTOP);
-    ApplyAlwaysOnTop(on);
-    SaveChoice(vek::ViewSetting::AlwaysOnTop, on);
+    const bool on = !settings_.view.alwaysOnTop;
+    if (!ApplyAlwaysOnTop(on)) return;  // the window stays as it was, and so does the choice
+    settings_.view.alwaysOnTop = on;
+    SaveViewChoice(vek::ViewChoice::AlwaysOnTop);
 }
 
-void frmChat::ApplyAlwaysOnTop(bool on) {
+bool frmChat::ApplyAlwaysOnTop(bool on) {
     if (!SetAlwaysOnTop(hWnd(), on, {tipMessageType, lineTimeTip_.Window()})) {
         ReportFailure(L"VekChat: the window could not be kept on top");
-        return;
+        return false;
     }
     CheckMenuItemById(IDM_VIEW_ALWAYSONTOP, on);
+    return true;
 }
 
 void frmChat::mnuFileSaveChat_Click() {
-    const vek::StoredSettingName& folderSetting = vek::Stored(vek::ViewSetting::SaveFolder);
-    const std::wstring folder = ToWide(mdlChat::GetSetting(folderSetting.name, folderSetting.fallback));
-    const std::optional<vek::SaveTarget> target = vek::AskSaveTarget(hWnd(), folder, vek::TodaysSaveName());
+    const std::optional<vek::SaveTarget> target =
+        vek::AskSaveTarget(hWnd(), ToWide(settings_.view.saveFolder), vek::TodaysSaveName());
     if (!target) return;  // cancelled
     kinds_.CatchUp(session_);
     const DWORD error =
-        vek::SaveChat(*target, session_, kinds_, ShownKinds(), IsMenuItemChecked(IDM_FILE_SAVETIMES), rtfChatText);
+        vek::SaveChat(*target, session_, kinds_, settings_.view.shown, settings_.view.saveTimes, rtfChatText);
     if (error != ERROR_SUCCESS) {
         // The player asked for this save: say why it failed, and that nothing was lost.
         const std::wstring text = L"The chat could not be saved to\n" + target->path + L"\n\n" + ErrorText(error) +
@@ -257,15 +180,16 @@ void frmChat::mnuFileSaveChat_Click() {
         return;
     }
     std::size_t slash = target->path.find_last_of(L"\\/");
+    if (slash == std::wstring::npos) return;
     if (slash == 2 && target->path[1] == L':') ++slash;  // a drive's root keeps its backslash
-    if (slash != std::wstring::npos && !mdlChat::SaveSetting(folderSetting.name, ToAnsi(target->path.substr(0, slash))))
-        ReportFailure(L"VekChat: the folder saved to could not be kept");
+    settings_.view.saveFolder = ToAnsi(target->path.substr(0, slash));
+    SaveViewChoice(vek::ViewChoice::SaveFolder);
 }
 
 void frmChat::mnuFileSaveTimes_Click() {
-    const bool on = !IsMenuItemChecked(IDM_FILE_SAVETIMES);
-    CheckMenuItemById(IDM_FILE_SAVETIMES, on);
-    SaveChoice(vek::ViewSetting::SaveTimes, on);
+    settings_.view.saveTimes = !settings_.view.saveTimes;
+    CheckMenuItemById(IDM_FILE_SAVETIMES, settings_.view.saveTimes);
+    SaveViewChoice(vek::ViewChoice::SaveTimes);
 }
 
 void frmChat::rtfChatText_Scroll() {
@@ -301,24 +225,25 @@ void frmChat::mnuLogStart_Click() { StartLog(); }
 void frmChat::mnuLogStop_Click() { StopLog(); }
 
 void frmChat::mnuLogAutostart_Click() {
+    settings_.autostartLog = !settings_.autostartLog;
     ::CheckMenuItem(SubMenu(kLogMenu), IDM_LOG_AUTOSTART,
-                    MF_BYCOMMAND | (IsAutostartChecked() ? MF_UNCHECKED : MF_CHECKED));
+                    MF_BYCOMMAND | (settings_.autostartLog ? MF_CHECKED : MF_UNCHECKED));
 }
 
 void frmChat::mnuFileChangeLog_Click() {
     const std::string path = vek::ShowOpenDialog(hWnd(), "Choose Log File",
                                                  "Text Files (*.txt)|*.txt|All Files (*.*)|*.*", "[Use CurDir]", "txt");
     if (path.empty()) return;  // cancelled: nothing changes
-    const bool following = Logging;
+    const bool following = log_.Following();
     // Following goes on, on the chosen file, as if started from the Log menu.
     if (following) StopLog();
-    mdlChat::LogFile = path;
+    settings_.logFile = path;
     SetChangeLogCaption();
     if (following) StartLog();
 }
 
 void frmChat::SetChangeLogCaption() {
-    std::wstring text = ToWide(vek::ChangeLogCaption(mdlChat::LogFile));
+    std::wstring text = ToWide(vek::ChangeLogCaption(settings_.logFile));
     text += L"\tCtrl+O";
     MENUITEMINFOW mi{};
     mi.cbSize = sizeof mi;
@@ -326,134 +251,6 @@ void frmChat::SetChangeLogCaption() {
     mi.dwTypeData = text.data();
     ::SetMenuItemInfoW(SubMenu(kFileMenu), IDM_FILE_CHANGELOG, FALSE, &mi);
 }
-
-// -------------------------------------------------------------- composing
-
-std::string frmChat::FormatVek(HWND box) { return box == rtfMessage ? composer_.Markup() : vek::FormatVek(box); }
-
-void frmChat::rtfMessage_KeyDown(int& KeyCode, int Shift) {
-    const vek::Composer::KeyDown what = composer_.OnKeyDown(KeyCode, Shift);
-    switch (what) {
-        case vek::Composer::KeyDown::Paste:
-            KeyCode = 0;
-            mnuEditPaste_Click();
-            break;
-        case vek::Composer::KeyDown::Back:
-        case vek::Composer::KeyDown::Forward:
-            KeyCode = 0;
-            StepHistory(what == vek::Composer::KeyDown::Back);
-            break;
-        case vek::Composer::KeyDown::Consume: KeyCode = 0; break;
-        case vek::Composer::KeyDown::Leave: break;
-    }
-}
-
-void frmChat::rtfMessage_KeyPress(int& KeyAscii) {
-    switch (composer_.OnKeyPress(KeyAscii)) {
-        case vek::Composer::KeyPress::Send:
-            KeyAscii = 0;
-            SendComposedMessage();
-            break;
-        case vek::Composer::KeyPress::Consume: KeyAscii = 0; break;
-        case vek::Composer::KeyPress::Leave: break;
-    }
-}
-
-void frmChat::rtfMessage_SelChange() { composer_.OnSelChange(); }
-
-void frmChat::SendComposedMessage() {
-    RedrawFreeze freeze(rtfMessage);
-    // Without a game window nothing goes out; the composer is emptied all the
-    // same and F9 brings the message back.
-    const std::string target = pageTo_.Text();
-    sender_.Send(composer_.Markup(), target);
-    NoteSentMessage(target);
-    composer_.Clear();
-}
-
-void frmChat::NoteSentMessage(const std::string& target) {
-    const int type = sender_.Type();
-    history_.Sent(sender_.LastMessage(), type, target);
-    if (type == vek::kPage) names_.PageSent(target);
-}
-
-void frmChat::StepHistory(bool back) {
-    if (const std::optional<int> type = history_.Step(back, sender_.Type())) ShowMessageType(sender_.SetType(*type));
-}
-
-void frmChat::ReplyToPage(bool lastPaged) {
-    const vek::ReplyTargets& replies = names_.Replies();
-    const std::optional<std::string>& name = lastPaged ? replies.LastPaged() : replies.LastSender();
-    if (!name) {
-        ::MessageBeep(MB_OK);
-        return;
-    }
-    ShowMessageType(sender_.SetType(vek::kPage));
-    pageTo_.SetText(*name);
-    ::SetFocus(rtfMessage);
-}
-
-namespace {
-
-// A message's outgoing text as a notice shows it: without its closing CR.
-std::string Shown(const std::string& outgoing) {
-    return outgoing.empty() || outgoing.back() != '\r' ? outgoing : outgoing.substr(0, outgoing.size() - 1);
-}
-
-}  // namespace
-
-void frmChat::MessageWaits(const std::string& text) {
-    lines_.AddNotice("VekChat: the game does not answer; this message waits for it: " + Shown(text));
-}
-
-void frmChat::MessageGoesOn() { lines_.AddNotice("VekChat: the game answers again; the waiting message goes on."); }
-
-void frmChat::MessageNotDelivered(const std::string& text, vek::GameTyper::Undelivered why, bool last) {
-    const char* reason = why == vek::GameTyper::Undelivered::NoGame   ? "the game is not running"
-                         : why == vek::GameTyper::Undelivered::Refused ? "the game refused it; run the game and "
-                                                                         "VekChat the same way (not one as "
-                                                                         "administrator)"
-                                                                       : "the game's window closed";
-    std::string notice = "VekChat: not delivered (";
-    notice += reason;
-    notice += "): " + Shown(text);
-    notice += last ? "  F9 brings it back." : "  Ctrl+Up brings it back.";
-    lines_.AddNotice(notice);
-}
-
-void frmChat::cmdMessageType_Click() { ShowMessageType(sender_.CycleType()); }
-
-void frmChat::ShowMessageType(int type) {
-    ::SendMessageW(cmdMessageType, BM_SETIMAGE, IMAGE_ICON,
-                   reinterpret_cast<LPARAM>(typePictures_[static_cast<size_t>(type)].get()));
-    ::InvalidateRect(cmdMessageType, nullptr, TRUE);
-    ::ShowWindow(txtPageTo, type == vek::kPage ? SW_SHOWNA : SW_HIDE);
-    MessageLeft = vek::ComposerLeft(type);
-    Form_Resize();  // the composer's width follows its new left edge
-    const std::wstring tip = ToWide(vek::MessageTypeTooltip(type));
-    TTTOOLINFOW ti{};
-    ti.cbSize = sizeof ti;
-    ti.hwnd = hWnd();
-    ti.uId = reinterpret_cast<UINT_PTR>(cmdMessageType);
-    ti.lpszText = const_cast<wchar_t*>(tip.c_str());
-    ::SendMessageW(tipMessageType, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
-}
-
-void frmChat::cmdMessageType_GotFocus() {
-    // Only the first arrival is passed on; later ones (Tab) stay on the button.
-    if (!FocusRedirected) ::SetFocus(sender_.Type() == vek::kPage ? txtPageTo : rtfMessage);
-    FocusRedirected = true;
-}
-
-void frmChat::cmdMessageType_MouseUp() { ::SetFocus(sender_.Type() == vek::kPage ? txtPageTo : rtfMessage); }
-
-void frmChat::txtPageTo_KeyPress(int& KeyAscii) {
-    if (pageTo_.Refuses(KeyAscii)) KeyAscii = 0;
-}
-
-void frmChat::txtPageTo_Change() { pageTo_.OnChange(); }
-
-void frmChat::txtPageTo_Typed() { pageTo_.Offer(names_.Recent()); }
 
 // ------------------------------------------------------------- Edit menu
 

@@ -4,11 +4,8 @@
 // core decides which lines alert, cleans the stored alert words and keeps
 // the sound to one every few seconds.
 //
-//   start-up:  settings.flashOnPages = ParseStoredBool(value).value_or(kFlashOnPagesDefault)
-//              settings.words = AlertWords::Parse(value, "" when missing)
-//              settings.playSound = ParseStoredBool(value).value_or(kPlaySoundDefault)
-//   saving:    StoredBool(flashOnPages), words.Format(), StoredBool(playSound)
-//   a pass:    if PassMayAlert(...): for each shown line, alert |= LineAlerts(line, settings)
+//   stored:    with the other settings (core/settings.h); the words as Format() gives them
+//   a pass:    if PassMayAlert(...): for each shown line, alert |= LineAlerts(shown, settings)
 //              if alert: AlertAction a = DecideAlert(settings, foreground, throttle, nowMs)
 #pragma once
 #include <cstddef>
@@ -24,10 +21,7 @@
 
 namespace vek {
 
-// The settings' registry values (strings, beside the others) and defaults.
-inline constexpr const char* kFlashOnPagesValue = "Flash On Pages";  // "True"/"False"
-inline constexpr const char* kAlertWordsValue = "Alert Words";       // AlertWords::Format()
-inline constexpr const char* kPlaySoundValue = "Alert Sound";        // "True"/"False"
+// The defaults, for a first run and for damaged stored values.
 inline constexpr bool kFlashOnPagesDefault = true;
 inline constexpr bool kPlaySoundDefault = false;
 

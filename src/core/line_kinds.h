@@ -18,6 +18,10 @@ namespace vek {
 
 class SessionLines;
 
+// Every kind, in the order of its value (menus list them so).
+inline constexpr LineKind kLineKinds[] = {LineKind::Chat, LineKind::Page, LineKind::Other};
+static_assert(static_cast<int>(kLineKinds[1]) == 1 && static_cast<int>(kLineKinds[2]) == 2);
+
 // A set of line kinds.
 class KindFilter {
 public:

@@ -27,16 +27,13 @@ public:
     // tell a rate by (a line or two) change nothing.
     void Took(std::size_t bytes, double ms);
 
-    // The estimates, for tests: milliseconds a pass costs whatever it takes,
-    // and milliseconds a byte.
-    double FixedMs() const { return fixedMs_; }
-    double MsPerByte() const { return msPerByte_; }
-
 private:
     // Running means of the passes' bytes, times, and their squares and
     // products: a least-squares line of time over bytes.
     double b_ = 0, t_ = 0, bb_ = 0, bt_ = 0;
     bool timed_ = false;
+    // The estimates: milliseconds a pass costs whatever it takes, and
+    // milliseconds a byte.
     double fixedMs_ = 0, msPerByte_ = 0;
     bool wider_ = false;  // budgets alternate a little either side, so that the line can be told
 };

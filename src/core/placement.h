@@ -15,9 +15,6 @@
 
 namespace vek {
 
-// The registry value (a string, beside the other settings) of the stored form.
-inline constexpr const char* kPlacementValue = "Window Placement";
-
 struct Rect {
     int left = 0;
     int top = 0;

@@ -33,6 +33,18 @@ std::string SendQueue::Drop() {
     return text;
 }
 
+std::vector<std::string> SendQueue::Unsent() const {
+    std::vector<std::string> rest;
+    for (std::size_t i = 0; i < messages_.size(); ++i) {
+        std::string_view m = messages_[i];
+        if (i == 0) m.remove_prefix(typed_);
+        if (m.empty()) continue;  // all of it is with the game
+        if (m.back() == '\r') m.remove_suffix(1);
+        rest.emplace_back(m);
+    }
+    return rest;
+}
+
 const std::string& SendQueue::Current() const {
     static const std::string none;
     return messages_.empty() ? none : messages_.front();

@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vek {
 
@@ -48,6 +49,10 @@ public:
     std::size_t Messages() const { return messages_.size(); }
     // The message being typed, whole ("" when none).
     const std::string& Current() const;
+    // What has not been handed to the game yet, one entry per message that
+    // has any, without its closing carriage return: the rest of the message
+    // being typed (after the character in flight), then the others whole.
+    std::vector<std::string> Unsent() const;
 
 private:
     std::deque<std::string> messages_;

@@ -58,7 +58,7 @@ bool HasRunBefore(const std::optional<std::string>& stored) {
 
 std::string ChangeLogCaption(std::string_view logFile) {
     std::string s = "&Change Log - (";
-    if (logFile == "?") {
+    if (logFile.empty()) {
         s += "none";
     } else {
         for (char c : logFile) {

@@ -22,7 +22,7 @@ std::string WindowCaption(Version v);
 // understood; anything else yields std::nullopt, which the caller turns into
 // the key's default.
 std::optional<bool> ParseStoredBool(std::string_view text);
-inline const char* StoredBool(bool b) { return b ? "True" : "False"; }
+constexpr const char* StoredBool(bool b) { return b ? "True" : "False"; }
 
 // Whether the program has run for this user before, from the stored "Run
 // Before": nullopt when the value is absent. Absent, empty or "False" (in any

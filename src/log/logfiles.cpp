@@ -80,7 +80,7 @@ std::uint64_t Ticks(const FILETIME& t) { return (static_cast<std::uint64_t>(t.dw
 }  // namespace
 
 std::optional<LogLook> Win32LogFiles::Look(const std::string& path) {
-    if (path.empty() || path == "?") return std::nullopt;
+    if (path.empty()) return std::nullopt;
     WIN32_FILE_ATTRIBUTE_DATA a{};
     if (!::GetFileAttributesExW(FilePath(win::ToWide(path)).c_str(), GetFileExInfoStandard, &a) ||
         (a.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
@@ -90,12 +90,12 @@ std::optional<LogLook> Win32LogFiles::Look(const std::string& path) {
 }
 
 std::optional<FileIdentity> Win32LogFiles::Identify(const std::string& path) {
-    if (path.empty() || path == "?") return std::nullopt;
+    if (path.empty()) return std::nullopt;
     return IdentityOf(win::ToWide(path));
 }
 
 std::unique_ptr<LogFile> Win32LogFiles::Open(const std::string& path) {
-    if (path.empty() || path == "?") return nullptr;
+    if (path.empty()) return nullptr;
     win::UniqueFile f = OpenShared(win::ToWide(path));
     if (!f) return nullptr;
     return std::make_unique<Win32LogFile>(std::move(f));

@@ -35,20 +35,27 @@ std::optional<Placement> GetPlacement(HWND w) {
     return p;
 }
 
+namespace {
+
+// Called by the system for each monitor: nothing may be thrown through it.
+BOOL CALLBACK AddWorkArea(HMONITOR m, HDC, LPRECT, LPARAM areas) noexcept {
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    if (!::GetMonitorInfoW(m, &mi)) return TRUE;
+    const RECT& a = mi.rcWork;
+    try {
+        reinterpret_cast<std::vector<Rect>*>(areas)->push_back({a.left, a.top, a.right, a.bottom});
+    } catch (...) {
+        return FALSE;  // out of memory: the monitors so far
+    }
+    return TRUE;
+}
+
+}  // namespace
+
 std::vector<Rect> WorkAreas() {
     std::vector<Rect> areas;
-    ::EnumDisplayMonitors(
-        nullptr, nullptr,
-        [](HMONITOR m, HDC, LPRECT, LPARAM lp) -> BOOL {
-            MONITORINFO mi{};
-            mi.cbSize = sizeof mi;
-            if (::GetMonitorInfoW(m, &mi)) {
-                const RECT& a = mi.rcWork;
-                reinterpret_cast<std::vector<Rect>*>(lp)->push_back({a.left, a.top, a.right, a.bottom});
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&areas));
+    ::EnumDisplayMonitors(nullptr, nullptr, &AddWorkArea, reinterpret_cast<LPARAM>(&areas));
     return areas;
 }
 

@@ -149,7 +149,7 @@ TEST(FakeGameFormats, CommandLine) {
     auto ok = fakegame::ParseGameOptions({"--log", "C:\\a b\\chat.log", "--rate", "2.5", "--seed", "42", "--pieces",
                                           "--received", "r.bin", "--hang-after", "0", "--duration", "3",
                                           "--rotate-every", "10", "--truncate-at", "7", "--burst", "70000",
-                                          "--burst-after", "0.5"});
+                                          "--burst-after", "0.5", "--quit-on", "/quit"});
     ASSERT_TRUE(ok.options) << ok.error;
     const fakegame::GameOptions& o = *ok.options;
     EXPECT_EQ(o.log, "C:\\a b\\chat.log");
@@ -163,6 +163,7 @@ TEST(FakeGameFormats, CommandLine) {
     EXPECT_EQ(o.truncate_at, 7);
     EXPECT_EQ(o.burst, 70000);
     EXPECT_DOUBLE_EQ(o.burst_after, 0.5);
+    EXPECT_EQ(o.quit_on, "/quit");
 
     auto defaults = fakegame::ParseGameOptions({"--log", "x"});
     ASSERT_TRUE(defaults.options);
@@ -183,6 +184,7 @@ TEST(FakeGameFormats, CommandLine) {
         {"--log", "x", "--seed", "4294967296"},
         {"--log", "x", "--hang-after", "-2"},
         {"--log", "x", "--colour", "red"},
+        {"--log", "x", "--quit-on", ""},
         {"--log", "x", "--pieces", "--rate"},
     };
     for (const Args& args : bad) {

@@ -62,7 +62,7 @@ TEST(Follower, WhereFollowingStarts) {
     EXPECT_EQ(f.Pass(), Lines{});
     f.files.Append(later, "first\r\nsecond\r\n");
     EXPECT_EQ(f.Pass(), (Lines{"first", "second"}));
-    f.follower.Start("?");
+    f.follower.Start("");
     EXPECT_EQ(f.Pass(), Lines{});
 }
 

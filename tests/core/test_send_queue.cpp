@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "core/send_queue.h"
 
@@ -72,6 +73,22 @@ TEST(SendQueue, ADroppedMessageTakesOnlyItsOwnRest) {
     q.Taken();
     EXPECT_EQ(TypeAll(q), "ello\r");
     EXPECT_EQ(q.Drop(), "");
+}
+
+// What is not yet with the game: the rest after the character in flight,
+// one line per message; a message whose last character is out has none.
+TEST(SendQueue, UnsentIsTheRestAfterTheCharacterInFlight) {
+    vek::SendQueue q;
+    q.Add("ab\r");
+    q.Add("cd\r");
+    EXPECT_EQ(q.Unsent(), (std::vector<std::string>{"ab", "cd"}));
+    ASSERT_EQ(q.Take(0)->ch, 'a');
+    q.Taken();
+    ASSERT_EQ(q.Take(0)->ch, 'b');  // in flight
+    EXPECT_EQ(q.Unsent(), (std::vector<std::string>{"", "cd"}));  // only the carriage return is left
+    q.Taken();
+    ASSERT_EQ(q.Take(0)->ch, '\r');
+    EXPECT_EQ(q.Unsent(), (std::vector<std::string>{"cd"}));
 }
 
 }  // namespace

@@ -46,8 +46,9 @@ TEST(StoredBool, RunBeforeIsAFirstRunOnlyWhenAbsentEmptyOrFalse) {
     for (const auto& c : cases) EXPECT_EQ(HasRunBefore(c.stored), c.hasRun) << c.stored.value_or("<absent>").substr(0, 20);
 }
 
-TEST(ChangeLogCaption, NoneForTheMarkerAndAmpersandsDoubled) {
-    EXPECT_EQ(ChangeLogCaption("?"), "&Change Log - (none)");
+TEST(ChangeLogCaption, NoneForNoLogAndAmpersandsDoubled) {
+    EXPECT_EQ(ChangeLogCaption(""), "&Change Log - (none)");
+    EXPECT_EQ(ChangeLogCaption("?"), "&Change Log - (?)");
     EXPECT_EQ(ChangeLogCaption("C:\\logs\\chat.txt"), "&Change Log - (C:\\logs\\chat.txt)");
     EXPECT_EQ(ChangeLogCaption("C:\\R&D\\a&&b.txt"), "&Change Log - (C:\\R&&D\\a&&&&b.txt)");
     EXPECT_EQ(ChangeLogCaption("??"), "&Change Log - (??)");

@@ -4,7 +4,8 @@
 #include <gtest/gtest.h>
 #include <richedit.h>
 
-#include "app/mdlChat.h"
+#include "win/handles.h"
+#include "win/registrysettings.h"
 #include "core/shell_rules.h"
 #include "support/winapp.h"
 #include "win/text.h"
@@ -44,7 +45,7 @@ TEST_F(AppTest, FirstRunWritesDefaultsAndOpensIdle) {
     EXPECT_EQ(ReadSetting("Run Before"), "True");
     EXPECT_EQ(ReadSetting("Log"), "?");
     EXPECT_EQ(ReadSetting("Autostart Log"), "False");
-    EXPECT_EQ(mdlChat::LogFile, "?");
+    EXPECT_EQ(f->Settings().logFile, "");
 
     char caption[256];
     GetWindowTextA(f->hWnd(), caption, sizeof caption);
@@ -87,8 +88,8 @@ TEST_F(AppTest, StoredSettingsAreReadAndFirstRunBranchOverwrites) {
     PutSetting("Autostart Log", "false");
     auto f = MakeForm();
     ASSERT_TRUE(f);
-    EXPECT_EQ(mdlChat::LogFile, "C:\\games\\R&D chat.txt");
-    EXPECT_FALSE(mdlChat::AutostartLog);
+    EXPECT_EQ(f->Settings().logFile, "C:\\games\\R&D chat.txt");
+    EXPECT_FALSE(f->Settings().autostartLog);
     // The ampersand is shown, not taken as an access key.
     EXPECT_EQ(MenuText(FileMenu(*f), IDM_FILE_CHANGELOG), "&Change Log - (C:\\games\\R&&D chat.txt)\tCtrl+O");
     f.reset();
@@ -98,8 +99,8 @@ TEST_F(AppTest, StoredSettingsAreReadAndFirstRunBranchOverwrites) {
     PutSetting("Log", "C:\\x.txt");
     PutSetting("Autostart Log", "True");
     f = MakeForm();
-    EXPECT_EQ(mdlChat::LogFile, "?");
-    EXPECT_FALSE(mdlChat::AutostartLog);
+    EXPECT_EQ(f->Settings().logFile, "");
+    EXPECT_FALSE(f->Settings().autostartLog);
     EXPECT_FALSE(Following(*f));
 }
 
@@ -124,16 +125,57 @@ TEST_F(AppTest, AutostartFollowsAfterShowingAndChecksTheMenu) {
     EXPECT_TRUE(Following(*f));
 }
 
+// The window shows before following enables the composer: the keys a player
+// types at once still go into it.
+TEST_F(AppTest, WithAutostartTheFirstKeysTypedGoIntoTheComposer) {
+    TempDir dir;
+    const std::string log = dir.file("chat.txt");
+    WriteBytes(log, "");
+    PutSetting("Run Before", "True");
+    PutSetting("Log", log);
+    PutSetting("Autostart Log", "True");
+    auto f = std::make_unique<frmChat>(vek::ReadSettings(Store()), Store());
+    ASSERT_TRUE(f->Create(GetModuleHandleW(nullptr)));
+    ASSERT_EQ(GetForegroundWindow(), f->hWnd());
+    std::vector<INPUT> keys;
+    for (const WORD vk : {'H', 'I'}) {
+        for (const DWORD up : {DWORD{0}, DWORD{KEYEVENTF_KEYUP}}) {
+            INPUT in{};
+            in.type = INPUT_KEYBOARD;
+            in.ki.wVk = vk;
+            in.ki.dwFlags = up;
+            keys.push_back(in);
+        }
+    }
+    ASSERT_EQ(SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT)), keys.size());
+    EXPECT_TRUE(PumpUntil(*f, [&] { return ReadText(ComposerBox(*f)) == "hi"; }, 3000))
+        << "the composer has \"" << ReadText(ComposerBox(*f)) << '"';
+    EXPECT_EQ(GetFocus(), ComposerBox(*f));
+
+    // A player gone to another window stays there when following starts.
+    Command(*f, IDM_LOG_STOP);
+    vek::win::UniqueWindow other(CreateWindowExW(0, L"STATIC", L"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 400, 300,
+                                                 200, 100, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
+    SetForegroundWindow(other.get());
+    SetActiveWindow(other.get());
+    PumpPending(f.get());
+    ASSERT_EQ(GetForegroundWindow(), other.get());
+    Command(*f, IDM_LOG_START);
+    PumpPending(f.get());
+    EXPECT_EQ(GetForegroundWindow(), other.get());
+    EXPECT_EQ(GetFocus(), other.get());
+}
+
 TEST_F(AppTest, UnloadSavesLogAndAutostartButNotRunBefore) {
     PutSetting("Run Before", "1");  // a number counts as a Boolean
     PutSetting("Log", "C:\\a.txt");
     auto f = MakeForm();
     ASSERT_TRUE(f);
-    mdlChat::LogFile = "C:\\chosen.txt";
+    PutSetting("Log", "C:\\changed by another.txt");  // unload writes the window's own
     Command(*f, IDM_LOG_AUTOSTART);
     Command(*f, IDM_FILE_EXIT);
     EXPECT_FALSE(f->IsAlive());
-    EXPECT_EQ(ReadSetting("Log"), "C:\\chosen.txt");
+    EXPECT_EQ(ReadSetting("Log"), "C:\\a.txt");
     EXPECT_EQ(ReadSetting("Autostart Log"), "True");
     EXPECT_EQ(ReadSetting("Run Before"), "1");
 
@@ -154,7 +196,7 @@ TEST_F(AppTest, GarbageSettingsNeverStopStartUp) {
 
     // Values of the wrong type and binary junk read as absent.
     HKEY k;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, mdlChat::SettingsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k,
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, vek::win::kSettingsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k,
                               nullptr),
               ERROR_SUCCESS);
     const BYTE junk[] = {0xFF, 0x00, 0x13, 0x80};
@@ -165,7 +207,7 @@ TEST_F(AppTest, GarbageSettingsNeverStopStartUp) {
     RegCloseKey(k);
     f = MakeForm();
     ASSERT_TRUE(f);
-    EXPECT_EQ(mdlChat::LogFile, "?");
+    EXPECT_EQ(f->Settings().logFile, "");
     EXPECT_FALSE(Following(*f));
 }
 

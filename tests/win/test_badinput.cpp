@@ -13,7 +13,7 @@
 #include <string>
 #include <thread>
 
-#include "app/mdlChat.h"
+#include "win/registrysettings.h"
 #include "support/clipboard.h"
 #include "support/gamewindow.h"
 #include "support/process.h"
@@ -40,7 +40,7 @@ std::string Brief(const std::string& s) {
 // Writes a setting of any type and content, as another program might.
 void PutRaw(const char* key, DWORD type, const std::string& bytes) {
     HKEY raw = nullptr;
-    ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, mdlChat::SettingsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &raw,
+    ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, vek::win::kSettingsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &raw,
                                 nullptr),
               ERROR_SUCCESS);
     vek::win::UniqueKey k(raw);
@@ -89,31 +89,33 @@ TEST(BadInput, SettingsValuesOfEveryWrongKind) {
             ASSERT_TRUE(form);
             const std::string k = key;
             if (k == "Run Before" && bad.bytes.size() <= 1) {
-                EXPECT_EQ(mdlChat::LogFile, "?");
+                EXPECT_EQ(form->Settings().logFile, "");
                 EXPECT_FALSE(Following(*form));
                 EXPECT_EQ(ReadSetting("Run Before"), "True");  // repaired as on a first run
             } else if (k == "Run Before") {
-                EXPECT_EQ(mdlChat::LogFile, log);  // the player's settings stay
+                EXPECT_EQ(form->Settings().logFile, log);  // the player's settings stay
                 EXPECT_TRUE(Following(*form));
             } else if (k == "Log") {
                 // A huge string is still a string: taken as the path, which
                 // then opens nothing.
                 const bool text = bad.type == REG_SZ && bad.bytes.size() > 1;
-                EXPECT_EQ(Brief(mdlChat::LogFile), text ? Brief(bad.bytes.substr(0, bad.bytes.size() - 1)) : Brief("?"));
+                EXPECT_EQ(Brief(form->Settings().logFile),
+                          text ? Brief(bad.bytes.substr(0, bad.bytes.size() - 1)) : Brief(""));
                 EXPECT_TRUE(Following(*form));  // autostart still runs, with no log to follow
             } else {
-                EXPECT_EQ(mdlChat::LogFile, log);
+                EXPECT_EQ(form->Settings().logFile, log);
                 EXPECT_FALSE(Following(*form));
             }
             // The window answers and a pass of the follower runs.
             Pump(*form, 120);
             DWORD_PTR r = 0;
             EXPECT_TRUE(::SendMessageTimeoutW(form->hWnd(), WM_NULL, 0, 0, SMTO_NORMAL, 1000, &r));
-            // Closing saves good values again.
+            // Closing saves good values again ("?" for no log).
+            const std::string chosen = form->Settings().logFile;
             ::SendMessageW(form->hWnd(), WM_CLOSE, 0, 0);
             form.reset();
             bool found = false;
-            EXPECT_EQ(Brief(ReadSetting("Log", &found)), Brief(mdlChat::LogFile));
+            EXPECT_EQ(Brief(ReadSetting("Log", &found)), Brief(chosen.empty() ? "?" : chosen));
             EXPECT_TRUE(found);
         }
     }

@@ -7,7 +7,6 @@
 #include <atomic>
 #include <thread>
 
-#include "app/mdlChat.h"
 #include "log/opendialog.h"
 #include "support/winapp.h"
 #include "win/text.h"
@@ -145,7 +144,7 @@ TEST_F(ChangeLogTest, CancelChangesNothingWhetherFollowingOrNot) {
         Command(*f, IDM_FILE_CHANGELOG);
         EXPECT_TRUE(driver.SawDialog());
         EXPECT_EQ(driver.Title(), "Choose Log File");
-        EXPECT_EQ(mdlChat::LogFile, old);
+        EXPECT_EQ(f->Settings().logFile, old);
         EXPECT_EQ(MenuText(FileMenu(*f), IDM_FILE_CHANGELOG), Caption(old));
         EXPECT_EQ(Following(*f), following);
         EXPECT_EQ(::IsWindowEnabled(ComposerBox(*f)) != FALSE, following);
@@ -156,11 +155,11 @@ TEST_F(ChangeLogTest, ChoosingWhileIdleStoresThePathAndDoesNotStartFollowing) {
     TempDir dir;
     const std::string chosen = dir.file("chosen.txt");
     WriteBytes(chosen, "");
-    auto f = Form("?", false);
+    auto f = Form("", false);
     ASSERT_TRUE(f);
     EXPECT_EQ(MenuText(FileMenu(*f), IDM_FILE_CHANGELOG), Caption("none"));
     ChangeLog(*f, chosen);
-    EXPECT_EQ(mdlChat::LogFile, chosen);
+    EXPECT_EQ(f->Settings().logFile, chosen);
     EXPECT_EQ(MenuText(FileMenu(*f), IDM_FILE_CHANGELOG), Caption(chosen));
     EXPECT_FALSE(Following(*f));
     EXPECT_FALSE(MenuItemEnabled(*f, IDM_LOG_STOP));
@@ -179,7 +178,7 @@ TEST_F(ChangeLogTest, ChoosingWhileFollowingFollowsTheNewFile) {
         PressKey(*f, ComposerBox(*f), 'O', false, true);
         EXPECT_TRUE(driver.SawDialog());
     }
-    EXPECT_EQ(mdlChat::LogFile, chosen);
+    EXPECT_EQ(f->Settings().logFile, chosen);
     EXPECT_EQ(MenuText(FileMenu(*f), IDM_FILE_CHANGELOG), Caption(chosen));
     EXPECT_TRUE(Following(*f));
     EXPECT_TRUE(MenuItemEnabled(*f, IDM_LOG_STOP));
@@ -199,7 +198,7 @@ TEST_F(ChangeLogTest, DialogStartsInTheFolderAskedFor) {
     WriteBytes(here.file("here.txt"), "");
     WriteBytes(there.file("there.txt"), "");
     ASSERT_TRUE(::SetCurrentDirectoryA(here.path().c_str()));
-    auto f = Form("?", false);
+    auto f = Form("", false);
     ASSERT_TRUE(f);
     const char* filter = "Text Files (*.txt)|*.txt|All Files (*.*)|*.*|";
     {
@@ -224,10 +223,10 @@ TEST_F(ChangeLogTest, AmpersandInThePathIsShownNotTakenAsAnAccessKey) {
     TempDir dir;
     const std::string chosen = dir.file("R&D chat.txt");
     WriteBytes(chosen, "");
-    auto f = Form("?", false);
+    auto f = Form("", false);
     ASSERT_TRUE(f);
     ChangeLog(*f, chosen);
-    EXPECT_EQ(mdlChat::LogFile, chosen);
+    EXPECT_EQ(f->Settings().logFile, chosen);
     EXPECT_EQ(MenuText(FileMenu(*f), IDM_FILE_CHANGELOG), Caption(dir.file("R&&D chat.txt")));
 }
 
@@ -241,10 +240,10 @@ TEST_F(ChangeLogTest, PathOf254CharactersIsTakenWhole) {
     const std::string chosen = folder + "\\x.txt";
     ASSERT_EQ(chosen.size(), 254u);
     WriteBytes(chosen, "");
-    auto f = Form("?", false);
+    auto f = Form("", false);
     ASSERT_TRUE(f);
     ChangeLog(*f, chosen);
-    EXPECT_EQ(mdlChat::LogFile, chosen);
+    EXPECT_EQ(f->Settings().logFile, chosen);
     ::DeleteFileA(chosen.c_str());
     ::RemoveDirectoryA(folder.c_str());
 }

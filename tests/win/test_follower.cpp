@@ -4,7 +4,6 @@
 #include <richedit.h>
 #include <shlwapi.h>
 
-#include "app/mdlChat.h"
 #include "support/winapp.h"
 #include "win/richedit.h"
 

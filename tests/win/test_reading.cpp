@@ -126,6 +126,19 @@ TEST_F(ReadingTest, ScrolledUpTheViewHoldsAndTheBarCountsWhatCameBelowUntilFollo
     }
 }
 
+// Lines that only Stop's last passes read are counted on the bar as well.
+TEST_F(ReadingTest, StopsLastPassesCountOnTheBar) {
+    AddFiller(120);
+    Wheel(d, 3);
+    ASSERT_FALSE(ShowsNewest());
+    // The caret in view: the display need not scroll back after the lines.
+    const int inView = static_cast<int>(SendMessageW(d, EM_LINEINDEX, FirstVisible() + 1, 0));
+    vek::win::SetSel(d, inView, inView);
+    AppendBytes(log, kLead + "one\r\n" + kLead + "two\r\n");
+    form->StopLog();  // no pass in between
+    EXPECT_EQ(Bar(), L"\u25BC 2 new lines");
+}
+
 // ------------------------------------------------------------------- Find
 
 HWND FindDialog(const frmChat& f) {

@@ -9,7 +9,6 @@
 #include <atomic>
 #include <thread>
 
-#include "app/mdlChat.h"
 #include "support/winapp.h"
 #include "win/richedit.h"
 
@@ -105,13 +104,12 @@ TEST_F(SeamsTest, TheEndOfTheSessionKeepsTheSettingsAsUnloadWould) {
         SCOPED_TRACE(c.msg == WM_QUERYENDSESSION ? "query" : c.wp ? "ending" : "not ending");
         PutSetting("Log", "unchanged");
         PutSetting("Autostart Log", "False");
-        mdlChat::LogFile = "C:\\chosen\\chat.log";  // as File > Change Log leaves it
         if (!AutostartChecked(*f)) Command(*f, IDM_LOG_AUTOSTART);
         const LRESULT r = ::SendMessageW(f->hWnd(), c.msg, c.wp, ENDSESSION_LOGOFF);
         if (c.msg == WM_QUERYENDSESSION) {
             EXPECT_TRUE(r) << "the session may end";
         }
-        EXPECT_EQ(ReadSetting("Log"), c.saves ? "C:\\chosen\\chat.log" : "unchanged");
+        EXPECT_EQ(ReadSetting("Log"), c.saves ? f->Settings().logFile : "unchanged");
         EXPECT_EQ(ReadSetting("Autostart Log"), c.saves ? "True" : "False");
         EXPECT_TRUE(f->IsAlive());
     }

@@ -5,14 +5,16 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <thread>
 
-#include "app/mdlChat.h"
+
 #include "game_formats.h"
 #include "core/message.h"
 #include "core/shell_rules.h"
 #include "resource.h"
 #include "support/gamewindow.h"
 #include "support/winapp.h"
+#include "win/clipboard.h"
 #include "win/richedit.h"
 #include "win/text.h"
 
@@ -526,6 +528,129 @@ TEST(SenderEndToEnd, AHungImitationGameKeepsTheMessageWaitingUntilItsWindowGoes)
     EXPECT_TRUE(PumpUntil([&] { return events.told.size() == 2; }, 5000));
     EXPECT_EQ(events.told.back(), "not delivered (gone, last): abcdefgh\r");
     EXPECT_TRUE(typer.Idle());
+}
+
+// A command that ends the game: its window closes while it handles the
+// carriage return, so the answer comes for a window that is gone. The game
+// had all of the message: nothing is reported lost; the next message finds
+// no game.
+TEST(SenderEndToEnd, AMessageThatEndsTheGameCountsAsDelivered) {
+    TempDir dir;
+    const std::string log = dir.file("chat.txt"), received = dir.file("received.bin");
+    ImitationGame game("--log \"" + log + "\" --received \"" + received + "\" --quit-on /quit");
+    ASSERT_TRUE(game.window());
+    ASSERT_TRUE(::SendMessageTimeoutW(game.window(), WM_NULL, 0, 0, SMTO_BLOCK, 10000, nullptr));  // running
+    TyperEvents events;
+    vek::GameTyper typer;
+    ASSERT_TRUE(typer.Attach(events));
+    typer.Type("/quit\r");
+    ASSERT_TRUE(PumpUntil([&] { return typer.Idle(); }, 5000));
+    EXPECT_FALSE(::IsWindow(game.window()));
+    EXPECT_EQ(ReadFileBytes(received), "/quit\r");
+    PumpUntil(nullptr, 300);  // anything still to come about it
+    typer.Type("next\r");
+    ASSERT_FALSE(events.told.empty());
+    EXPECT_EQ(events.told.back(), "not delivered (no game, last): next\r");
+    events.told.pop_back();
+    for (const std::string& told : events.told) EXPECT_EQ(told.find("not delivered"), std::string::npos) << told;
+}
+
+// ------------------------------------------------ closing while a message waits
+
+// The question VekChat asks on closing, answered from a thread of the test
+// while the window's thread runs it.
+struct CloseQuestion {
+    std::wstring texts;          // of the dialog and its controls, one per line
+    bool waitIsDefault = false;  // Enter would choose "Wait"
+    bool pressed = false;
+};
+
+// The dialog owned by `owner`, once it shows (nullptr after timeoutMs).
+HWND OwnedDialog(HWND owner, int timeoutMs) {
+    struct Search {
+        HWND owner;
+        HWND found;
+    } search{owner, nullptr};
+    for (int waited = 0; !search.found && waited < timeoutMs; waited += 20) {
+        ::EnumThreadWindows(
+            ::GetWindowThreadProcessId(owner, nullptr),
+            [](HWND w, LPARAM lp) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(lp);
+                if (::GetWindow(w, GW_OWNER) == s->owner && ::IsWindowVisible(w)) s->found = w;
+                return s->found == nullptr;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        if (!search.found) ::Sleep(20);
+    }
+    return search.found;
+}
+
+// Reads the question and presses the button labelled `press`.
+void AnswerQuestion(HWND owner, const std::wstring& press, CloseQuestion& seen) {
+    const HWND dialog = OwnedDialog(owner, 10000);
+    if (!dialog) return;
+    std::vector<HWND> children;
+    ::EnumChildWindows(
+        dialog,
+        [](HWND w, LPARAM lp) -> BOOL {
+            reinterpret_cast<std::vector<HWND>*>(lp)->push_back(w);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&children));
+    seen.texts = vek::win::WindowTextWide(dialog);
+    const LRESULT defId = ::SendMessageW(dialog, DM_GETDEFID, 0, 0);
+    HWND button = nullptr;
+    for (HWND child : children) {
+        const std::wstring text = vek::win::WindowTextWide(child);
+        seen.texts += L"\n" + text;
+        if (text == L"Wait" && HIWORD(defId) == DC_HASDEFID &&
+            LOWORD(defId) == static_cast<WORD>(::GetDlgCtrlID(child)))
+            seen.waitIsDefault = true;
+        if (text == press) button = child;
+    }
+    if (button) seen.pressed = ::PostMessageW(button, BM_CLICK, 0, 0) != FALSE;
+}
+
+// The player closes the window while the game hangs over a message: asked,
+// "Wait" keeps the window with nothing lost, and closing asks again; "Close
+// anyway" ends it, the text not yet typed left on the clipboard.
+TEST_F(SenderTest, ClosingWhileAMessageWaitsAsksAndCloseAnywayLeavesTheRestOnTheClipboard) {
+    frmChat& f = *form;
+    TempDir dir;
+    const std::string log = dir.file("chat.txt"), received = dir.file("received.bin");
+    ImitationGame game("--log \"" + log + "\" --received \"" + received + "\" --hang-after 3");
+    ASSERT_TRUE(game.window());
+    SetClipboardText(f.hWnd(), "before");
+    Compose(f, "abcdef");
+    SendComposed(f);
+    Compose(f, "more");
+    SendComposed(f);
+    ASSERT_TRUE(PumpUntil(f, [&] { return ReadFileBytes(received) == "abcd"; }));  // "d" is out, unanswered
+
+    const std::wstring answers[] = {L"Wait", L"Wait", L"Close anyway"};
+    for (const std::wstring& press : answers) {
+        SCOPED_TRACE(vek::win::ToAnsi(press));
+        CloseQuestion seen;
+        std::thread player([&, owner = f.hWnd()] { AnswerQuestion(owner, press, seen); });
+        const HWND window = f.hWnd();
+        ::PostMessageW(window, WM_CLOSE, 0, 0);
+        PumpPending(&f);
+        player.join();
+        ASSERT_TRUE(seen.pressed) << vek::win::ToAnsi(seen.texts);
+        EXPECT_NE(seen.texts.find(L"abcdef"), std::wstring::npos) << vek::win::ToAnsi(seen.texts);
+        EXPECT_NE(seen.texts.find(L"1 more message"), std::wstring::npos) << vek::win::ToAnsi(seen.texts);
+        EXPECT_NE(seen.texts.find(L"clipboard"), std::wstring::npos) << vek::win::ToAnsi(seen.texts);
+        EXPECT_TRUE(seen.waitIsDefault);
+        PumpUntil(f, [&] { return !::IsWindow(window); }, 300);
+        if (press == L"Wait") {
+            EXPECT_TRUE(::IsWindow(window));
+            EXPECT_EQ(vek::win::ClipboardText(window), L"before");
+        } else {
+            EXPECT_FALSE(::IsWindow(window));
+            EXPECT_EQ(vek::win::ClipboardText(nullptr), L"ef\r\nmore");
+        }
+    }
+    EXPECT_EQ(ReadFileBytes(received), "abcd");
 }
 
 }  // namespace

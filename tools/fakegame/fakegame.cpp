@@ -220,6 +220,9 @@ void Game::OnChar(unsigned char c) {
         Show(shownTyped_, "> " + typed_.line(), kShownTypedLines);
         for (const std::string& body : fakegame::EchoBodies(typed_.line())) QueueLine(body);
         WriteQueued(!opt_.pieces);
+        // A command that ends the game (a log-out): the window goes while
+        // the carriage return is still being handled.
+        if (!opt_.quit_on.empty() && typed_.line() == opt_.quit_on) ::DestroyWindow(hwnd_);
     }
     dirty_ = true;
 }

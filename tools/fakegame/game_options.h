@@ -12,7 +12,8 @@ namespace fakegame {
 inline constexpr std::string_view kUsage =
     "fakegame --log PATH [--rate N] [--seed N] [--pieces] [--received PATH]\n"
     "         [--hang-after N] [--duration SECONDS] [--rotate-every N]\n"
-    "         [--truncate-at N] [--burst BYTES] [--burst-after SECONDS]\n";
+    "         [--truncate-at N] [--burst BYTES] [--burst-after SECONDS]\n"
+    "         [--quit-on LINE]\n";
 
 struct GameOptions {
     std::string log;                 // --log: the chat log, created when missing
@@ -26,6 +27,7 @@ struct GameOptions {
     std::int64_t truncate_at = 0;    // --truncate-at: empty the log once, at line N
     std::int64_t burst = 0;          // --burst: bytes of whole lines written at once
     double burst_after = 2;          // --burst-after: seconds before the burst
+    std::string quit_on;             // --quit-on: a typed line that closes the window at its CR
 };
 
 struct ParseResult {
@@ -73,6 +75,7 @@ inline ParseResult ParseGameOptions(const std::vector<std::string>& args) {
         std::int64_t n = 0;
         if (a == "--log") { o.log = v; ok = !v.empty(); }
         else if (a == "--received") { o.received = v; ok = !v.empty(); }
+        else if (a == "--quit-on") { o.quit_on = v; ok = !v.empty(); }
         else if (a == "--rate") ok = detail::ToNumber(v, o.rate);
         else if (a == "--duration") ok = detail::ToNumber(v, o.duration);
         else if (a == "--burst-after") ok = detail::ToNumber(v, o.burst_after);

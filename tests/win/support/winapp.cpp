@@ -7,7 +7,8 @@
 
 #include <cstdlib>
 
-#include "app/mdlChat.h"
+#include "core/settings.h"
+#include "win/registrysettings.h"
 #include "core/chat_display.h"
 #include "win/handles.h"
 #include "win/richedit.h"
@@ -80,19 +81,24 @@ std::string TypeTooltipText(const frmChat& f) {
     return {};
 }
 
+vek::SettingsStore& Store() {
+    static vek::win::RegistrySettings store;
+    return store;
+}
+
 void ClearSettings() {
     ::RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Vek Chat");
 }
 
 void PutSetting(const char* key, const std::string& value) {
-    if (!mdlChat::SaveSetting(key, value)) ADD_FAILURE() << "the setting " << key << " could not be written";
+    if (!Store().Set(key, value)) ADD_FAILURE() << "the setting " << key << " could not be written";
 }
 
 std::string ReadSetting(const char* key, bool* found) {
-    const std::string missing = "\x01<absent>";
-    std::string v = mdlChat::GetSetting(key, missing);
-    if (found) *found = v != missing;
-    return v == missing ? std::string() : v;
+    vek::StoredValue v = Store().Get(key);
+    const bool text = v.kind == vek::StoredValue::Kind::Text;
+    if (found) *found = text;
+    return text ? std::move(v.text) : std::string();
 }
 
 void PumpPending(frmChat* form) {
@@ -133,8 +139,8 @@ void Pump(frmChat& form, int ms) {
 }
 
 std::unique_ptr<frmChat> MakeForm() {
-    mdlChat::LoadSettings();
-    auto form = std::make_unique<frmChat>();
+    if (!vek::PrepareSettings(Store())) ADD_FAILURE() << "the first run's settings could not be written";
+    auto form = std::make_unique<frmChat>(vek::ReadSettings(Store()), Store());
     if (!form->Create(::GetModuleHandleW(nullptr))) return nullptr;
     PumpPending(form.get());
     return form;

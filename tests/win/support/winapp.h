@@ -12,6 +12,7 @@
 #include "app/frmChat.h"
 #include "app/ids.h"
 #include "core/palette.h"
+#include "core/settings.h"
 
 namespace vektest {
 
@@ -40,6 +41,8 @@ void Command(frmChat& f, UINT id);
 // Enter in the composer: the sending sequence.
 void SendComposed(frmChat& f);
 
+// The program's settings store: the registry, as the program has it.
+vek::SettingsStore& Store();
 // Removes the program's settings key (HKCU\Software\Vek Chat) entirely.
 void ClearSettings();
 // Writes a setting directly (a string value), bypassing the program.
@@ -56,7 +59,8 @@ bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000);
 // Dispatches what is queued now (no waiting).
 void PumpPending(frmChat* form = nullptr);
 
-// A form made the way start-up makes it: settings read, window created.
+// A form made the way start-up makes it: settings read (a first run's
+// written), window created.
 std::unique_ptr<frmChat> MakeForm();
 // A form on clean settings (not a first run), following `log` (by default
 // none): the controls and the Edit menu switched on. Null when the window
