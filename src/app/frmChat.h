@@ -19,6 +19,7 @@
 #include "compose/pagetobox.h"
 #include "core/log_follower.h"
 #include "core/message_sender.h"
+#include "core/line_kinds.h"
 #include "core/names.h"
 #include "core/session_lines.h"
 #include "core/settings.h"
@@ -99,6 +100,10 @@ private:
     void mnuEditFindPrevious_Click();
     void dlgFind_Message(LPARAM lp);  // Find Next in the Find dialog, or its closing
     void mnuLogAlerts_Click();
+    void mnuFileSaveChat_Click();
+    void mnuFileSaveTimes_Click();
+    void mnuViewLines_Click(vek::LineKind kind);  // Chat, Page or Other Lines
+    void mnuViewAlwaysOnTop_Click();
     void rtfChatText_Scroll();  // the player moved the display's view
     void rtfChatText_MouseMove(POINT client);
     void rtfChatText_MouseLeave();
@@ -154,6 +159,10 @@ private:
     void EnableMenuItemById(UINT id, bool on);
     void EnableEditMenu(bool on);
     bool IsEditMenuEnabled() const;
+    void CheckMenuItemById(UINT id, bool on);
+    void ApplyViewChoices();  // the View menu's and the save's kept choices, shown and applied
+    [[nodiscard]] bool ApplyAlwaysOnTop(bool on);
+    void SaveViewChoice(vek::ViewChoice which);  // the choice the player just changed
     void SetChangeLogCaption();
     void SaveSettings();  // what unload and the end of the session keep
     void EnableFollowingControls(bool on);
@@ -180,6 +189,7 @@ private:
     vek::ChatDisplay display_;
     vek::AlertWatch alerts_;
     vek::SessionLines session_;  // every line shown in this run
+    vek::LineKinds kinds_;       // the kind of each of session_'s entries, caught up when needed
     vek::LineShaper lines_;  // the follower's lines, each worked out once, to the store, display, names, alerts
     vek::LogNames names_;  // the names the lines give, for replies and the page box
     vek::LogSession log_{lines_};
