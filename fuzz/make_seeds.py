@@ -6,6 +6,7 @@ from the front, numbers from the back. Enc builds an input the same way, so a
 seed says in plain words what it makes the target do. Run from anywhere:
     python3 fuzz/make_seeds.py
 """
+import base64
 import os
 import shutil
 
@@ -133,6 +134,14 @@ class Follow:
         self.size = 0
         return self
 
+    def room(self, n):  # zeros after the end, for the writer to write over
+        self.e.int(0, 10, 10).int(0, 3, 0).int(1, 2 * 65535, n)
+        return self
+
+    def hold(self):  # the renamed log's writer holds it without read sharing, or lets go
+        self.e.int(0, 10, 10).int(0, 3, 1)
+        return self
+
     def bytes(self):
         return self.e.bytes()
 
@@ -159,8 +168,37 @@ def follow_seeds():
     shrink.truncate(LINES[2] + "\r\n" + LINES[3] + "\r\n").passes()
     shrink.write("\0\0\0" + LINES[3] + "\r\0\n").passes()
 
+    room = Follow(LEAD + "before following\r\n" + "\0" * 100)
+    room.passes().line(LINES[0]).passes().room(300).line(LINES[1]).passes().write(LINES[2][:20]).passes()
+    room.write(LINES[2][20:] + "\r\n").room(70000).passes().line(LINES[3]).passes()
+
+    held = Follow()
+    held.line(LINES[0]).passes().line(LINES[1]).rotate("new file\r\n").hold().passes().line(LINES[4])
+    held.passes().passes().hold().passes().passes()
+
+    # Found by a 14-minute run: a replaced log whose first line was as long
+    # as the old log lost that line.
+    replaced = base64.b64decode(
+        "WzIwMjYtMTItMDcgMccAAAA6WzIwMTozMAI1AQAwMpQtMTItMDcgcmlzZXtCb2J9IjoiIGhlbGxvICJ0aGVyZXRoZXJlLTA3IDFX"
+        "VDpcZWxzZXdoZXJlXG9sZC5sDQtbMjAyNi0xDQoi//////////////9zZXtCb2J9IjoiIGhlbGxvICJ0aGVyZXRoZXJlLTA3IDFX"
+        "VDpcZWxzZXdoZXJlXG9sZC5sDQtbMjAyNi0xDQoi////////////////////////IHtmZH1pcm4DZTUBAwkDAx8BcmllbmR9AzUB"
+        "AwkfIQE1AQA=")
+
+    # Found by a longer run: a renamed log let go for a moment, found cut,
+    # then held again, was given up a pass early.
+    held_cut = base64.b64decode(
+        "WwAAAAAAAAAAAAAAAAAyMDI2LTEyLTA3IDExOjMwOjA1Tk5OTk5OTmwgbGluMmUKDVswMjYtMTItMDcgMTE6MzA6MDVdIEJvYiBw"
+        "YWdlcyB5b3UxOgAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA"
+        "AAAAAAAAAAAAAAAAAAABAAAAAAAAAAAAAAAAAAgAAAAAAAAAAAAAAAAAAAAAMzA6MDVdIGJlZm9yZSBmAAFvbGxvd2luZw0KAABp"
+        "bmcNCgEAAOsAAADN083NAAAAAAAAAAAAAAAAAAAAAAAEAAAAAAAAAAAAMjn/MDVdY6wgYmVmb3JlIGZvbGxvd2luZw0KAABhAGlu"
+        "Zw0KAQAAAAAAAAAAAAAALQAAAM3NbG8mbzA4IDExOs3NyTMwOjA1")
+
     return {
         "pieces": pieces.bytes(),
+        "rotated_held_found_cut": held_cut,
+        "room_written_over": room.bytes(),
+        "rotated_held": held.bytes(),
+        "replaced_first_read_short": replaced,
         "start_existing_truncate": existing.bytes(),
         "rotate_delete": rotation.bytes(),
         "long_line": long_line.bytes(),

@@ -8,6 +8,7 @@
 #include <commctrl.h>
 #include <richedit.h>
 
+#include "core/line_kinds.h"
 #include "resource.h"
 #include "win/richedit.h"
 
@@ -65,6 +66,9 @@ void frmChat::CreateMenuBar() {
     HMENU file = ::CreatePopupMenu();
     ::AppendMenuW(file, MF_STRING, IDM_FILE_CHANGELOG, L"&Change Log - (none)\tCtrl+O");
     ::AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(file, MF_STRING, IDM_FILE_SAVECHAT, L"Save Chat &As...\tCtrl+S");
+    ::AppendMenuW(file, MF_STRING, IDM_FILE_SAVETIMES, L"Save &Times With Chat");
+    ::AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
     ::AppendMenuW(file, MF_STRING, IDM_FILE_EXIT, L"E&xit");
     HMENU edit = ::CreatePopupMenu();
     ::AppendMenuW(edit, MF_STRING, IDM_EDIT_UNDO, L"&Undo\tCtrl+Z");
@@ -86,10 +90,20 @@ void frmChat::CreateMenuBar() {
     ::AppendMenuW(log, MF_STRING, IDM_LOG_AUTOSTART, L"A&utostart");
     ::AppendMenuW(log, MF_SEPARATOR, 0, nullptr);
     ::AppendMenuW(log, MF_STRING, IDM_LOG_ALERTS, L"A&lerts...");
-    // In the order of kFileMenu, kEditMenu, kLogMenu.
+    HMENU view = ::CreatePopupMenu();
+    // The pane of pages comes with the bounded display; until then it is offered greyed.
+    ::AppendMenuW(view, MF_STRING | MF_GRAYED, IDM_VIEW_PAGESPANE, L"Pages &Pane\tCtrl+Shift+P");
+    ::AppendMenuW(view, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(view, MF_STRING | MF_CHECKED, IDM_VIEW_CHATLINES, L"&Chat Lines");
+    ::AppendMenuW(view, MF_STRING | MF_CHECKED, IDM_VIEW_PAGELINES, L"Pa&ge Lines");
+    ::AppendMenuW(view, MF_STRING | MF_CHECKED, IDM_VIEW_OTHERLINES, L"&Other Lines");
+    ::AppendMenuW(view, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(view, MF_STRING, IDM_VIEW_ALWAYSONTOP, L"Always on &Top");
+    // In the order of kFileMenu, kEditMenu, kLogMenu, kViewMenu.
     ::AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"&File");
     ::AppendMenuW(bar, MF_POPUP | MF_GRAYED, reinterpret_cast<UINT_PTR>(edit), L"&Edit");
     ::AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(log), L"&Log");
+    ::AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(view), L"&View");
     ::SetMenu(hWnd(), bar);  // the window owns the bar and its drop-downs from here on
 }
 
@@ -110,6 +124,12 @@ void frmChat::OnCommand(UINT id) {
         case IDM_LOG_STOP: mnuLogStop_Click(); break;
         case IDM_LOG_AUTOSTART: mnuLogAutostart_Click(); break;
         case IDM_LOG_ALERTS: mnuLogAlerts_Click(); break;
+        case IDM_FILE_SAVECHAT: mnuFileSaveChat_Click(); break;
+        case IDM_FILE_SAVETIMES: mnuFileSaveTimes_Click(); break;
+        case IDM_VIEW_CHATLINES:
+        case IDM_VIEW_PAGELINES:
+        case IDM_VIEW_OTHERLINES: mnuViewLines_Click(vek::kLineKinds[id - IDM_VIEW_CHATLINES]); break;
+        case IDM_VIEW_ALWAYSONTOP: mnuViewAlwaysOnTop_Click(); break;
         default: break;
     }
 }
@@ -270,6 +290,10 @@ void frmChat::EnableEditMenu(bool on) {
 bool frmChat::IsEditMenuEnabled() const {
     const UINT st = ::GetMenuState(::GetMenu(hWnd()), kEditMenu, MF_BYPOSITION);
     return st != static_cast<UINT>(-1) && !(st & (MF_DISABLED | MF_GRAYED));
+}
+
+void frmChat::CheckMenuItemById(UINT id, bool on) {
+    ::CheckMenuItem(::GetMenu(hWnd()), id, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
 }
 
 void frmChat::EnableFollowingControls(bool on) {

@@ -19,6 +19,7 @@
 #include "compose/pagetobox.h"
 #include "core/log_follower.h"
 #include "core/message_sender.h"
+#include "core/line_kinds.h"
 #include "core/names.h"
 #include "core/session_lines.h"
 #include "core/settings.h"
@@ -98,6 +99,10 @@ private:
     void mnuEditFindPrevious_Click();
     void dlgFind_Message(LPARAM lp);  // Find Next in the Find dialog, or its closing
     void mnuLogAlerts_Click();
+    void mnuFileSaveChat_Click();
+    void mnuFileSaveTimes_Click();
+    void mnuViewLines_Click(vek::LineKind kind);  // Chat, Page or Other Lines
+    void mnuViewAlwaysOnTop_Click();
     void rtfChatText_Scroll(UINT msg, WPARAM wp);  // the player moved the display's view (by that message)
     void scrChatText_Scroll(int code);  // the display's scroll bar
     void rtfChatText_MouseMove(POINT client);
@@ -122,7 +127,7 @@ private:
     void ReplyToPage(bool lastPaged);  // Ctrl+R, Ctrl+Shift+R
 
     // ---- What following tells
-    void PassDone(bool more) override;
+    void PassDone(bool more, const vek::PassFacts& pass) override;
 
     // ---- What the game typer tells: a line in the display, no box
     void MessageWaits(const std::string& text) override;
@@ -154,6 +159,10 @@ private:
     void EnableMenuItemById(UINT id, bool on);
     void EnableEditMenu(bool on);
     bool IsEditMenuEnabled() const;
+    void CheckMenuItemById(UINT id, bool on);
+    void ApplyViewChoices();  // the View menu's and the save's kept choices, shown and applied
+    [[nodiscard]] bool ApplyAlwaysOnTop(bool on);
+    void SaveViewChoice(vek::ViewChoice which);  // the choice the player just changed
     void SetChangeLogCaption();
     void SaveSettings();  // what unload and the end of the session keep
     void EnableFollowingControls(bool on);
@@ -181,6 +190,7 @@ private:
     vek::ChatDisplay display_;
     vek::AlertWatch alerts_;
     vek::SessionLines session_;  // every line shown in this run; the display shows a window of it
+    vek::LineKinds kinds_;       // the kind of each of session_'s entries, caught up when needed
     vek::LineShaper lines_;  // the follower's lines, each worked out once, to the store, display, names, alerts
     vek::LogNames names_;  // the names the lines give, for replies and the page box
     vek::LogSession log_{lines_};

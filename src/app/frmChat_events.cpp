@@ -9,10 +9,12 @@
 #include "core/placement.h"
 #include "core/shell_rules.h"
 #include "log/alertsdialog.h"
+#include "log/chatsaver.h"
 #include "log/opendialog.h"
 #include "version_info.h"
 #include "win/richedit.h"
 #include "win/text.h"
+#include "win/wholefile.h"
 #include "win/windowplace.h"
 
 using namespace vek::win;
@@ -40,6 +42,7 @@ void frmChat::Form_Load() {
     ::UpdateWindow(hWnd());
 
     SetChangeLogCaption();
+    ApplyViewChoices();
     ::CheckMenuItem(SubMenu(kLogMenu), IDM_LOG_AUTOSTART,
                     MF_BYCOMMAND | (settings_.autostartLog ? MF_CHECKED : MF_UNCHECKED));
     if (settings_.autostartLog) StartLog();
@@ -104,8 +107,10 @@ void frmChat::StopLog() {
     EnableFollowingControls(false);
 }
 
-void frmChat::PassDone(bool more) {
+void frmChat::PassDone(bool more, const vek::PassFacts& pass) {
     (void)more;
+    if (!pass.renamedLost.empty())
+        lines_.AddNotice("VekChat: the last lines of the renamed log " + pass.renamedLost + " could not be read.");
     UpdateNewLinesBar();
 }
 
@@ -123,6 +128,71 @@ void frmChat::mnuLogAlerts_Click() {
 }
 
 // ------------------------------------------------------- reading the chat
+
+void frmChat::ApplyViewChoices() {
+    const vek::ViewChoices& v = settings_.view;
+    for (vek::LineKind kind : vek::kLineKinds)
+        CheckMenuItemById(IDM_VIEW_CHATLINES + static_cast<UINT>(kind), v.shown.Has(kind));
+    CheckMenuItemById(IDM_FILE_SAVETIMES, v.saveTimes);
+    // Kept on top was asked for: a window the system would not raise opens as any other.
+    if (v.alwaysOnTop && !ApplyAlwaysOnTop(true)) settings_.view.alwaysOnTop = false;
+}
+
+void frmChat::SaveViewChoice(vek::ViewChoice which) {
+    if (!vek::SaveViewChoice(store_, settings_.view, which))
+        ReportFailure(L"VekChat: a View menu choice could not be saved");
+}
+
+void frmChat::mnuViewLines_Click(vek::LineKind kind) {
+    // Kept for the views that show lines by kind, and for saving the chat.
+    vek::KindFilter& shown = settings_.view.shown;
+    shown = shown.With(kind, !shown.Has(kind));
+    CheckMenuItemById(IDM_VIEW_CHATLINES + static_cast<UINT>(kind), shown.Has(kind));
+    SaveViewChoice(vek::ShowChoiceOf(kind));
+}
+
+void frmChat::mnuViewAlwaysOnTop_Click() {
+    const bool on = !settings_.view.alwaysOnTop;
+    if (!ApplyAlwaysOnTop(on)) return;  // the window stays as it was, and so does the choice
+    settings_.view.alwaysOnTop = on;
+    SaveViewChoice(vek::ViewChoice::AlwaysOnTop);
+}
+
+bool frmChat::ApplyAlwaysOnTop(bool on) {
+    if (!SetAlwaysOnTop(hWnd(), on, {tipMessageType, lineTimeTip_.Window()})) {
+        ReportFailure(L"VekChat: the window could not be kept on top");
+        return false;
+    }
+    CheckMenuItemById(IDM_VIEW_ALWAYSONTOP, on);
+    return true;
+}
+
+void frmChat::mnuFileSaveChat_Click() {
+    const std::optional<vek::SaveTarget> target =
+        vek::AskSaveTarget(hWnd(), ToWide(settings_.view.saveFolder), vek::TodaysSaveName());
+    if (!target) return;  // cancelled
+    kinds_.CatchUp(session_);
+    const DWORD error =
+        vek::SaveChat(*target, session_, kinds_, settings_.view.shown, settings_.view.saveTimes, rtfChatText);
+    if (error != ERROR_SUCCESS) {
+        // The player asked for this save: say why it failed, and that nothing was lost.
+        const std::wstring text = L"The chat could not be saved to\n" + target->path + L"\n\n" + ErrorText(error) +
+                                  L".\n\nA file already there was left as it was.";
+        ::MessageBoxW(hWnd(), text.c_str(), L"Save Chat As", MB_OK | MB_ICONWARNING);
+        return;
+    }
+    std::size_t slash = target->path.find_last_of(L"\\/");
+    if (slash == std::wstring::npos) return;
+    if (slash == 2 && target->path[1] == L':') ++slash;  // a drive's root keeps its backslash
+    settings_.view.saveFolder = ToAnsi(target->path.substr(0, slash));
+    SaveViewChoice(vek::ViewChoice::SaveFolder);
+}
+
+void frmChat::mnuFileSaveTimes_Click() {
+    settings_.view.saveTimes = !settings_.view.saveTimes;
+    CheckMenuItemById(IDM_FILE_SAVETIMES, settings_.view.saveTimes);
+    SaveViewChoice(vek::ViewChoice::SaveTimes);
+}
 
 void frmChat::rtfChatText_Scroll(UINT msg, WPARAM wp) {
     display_.ViewMoved(msg, wp);

@@ -106,6 +106,10 @@ bool frmChat::RunShortcut(WPARAM k) {
         if (IsMenuItemEnabled(IDM_FILE_CHANGELOG)) mnuFileChangeLog_Click();
         return true;
     }
+    if (mods == kCtrl && k == 'S') {
+        mnuFileSaveChat_Click();
+        return true;
+    }
     if (k == 'R' && (mods == kCtrl || mods == (kCtrl | kShift))) {
         const HWND f = ::GetFocus();
         if (f != rtfMessage && f != txtPageTo) return false;

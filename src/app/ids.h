@@ -5,6 +5,8 @@
 enum : UINT {
     IDM_FILE_CHANGELOG = 100,
     IDM_FILE_EXIT,
+    IDM_FILE_SAVECHAT,
+    IDM_FILE_SAVETIMES,
     IDM_EDIT_UNDO = 200,
     IDM_EDIT_CUT,
     IDM_EDIT_COPY,
@@ -18,6 +20,11 @@ enum : UINT {
     IDM_LOG_STOP,
     IDM_LOG_AUTOSTART,
     IDM_LOG_ALERTS,
+    IDM_VIEW_PAGESPANE = 400,
+    IDM_VIEW_CHATLINES,  // the three kinds in the order of vek::kLineKinds
+    IDM_VIEW_PAGELINES,
+    IDM_VIEW_OTHERLINES,
+    IDM_VIEW_ALWAYSONTOP,
 };
 
 // The drop-down menus, by their place on the menu bar.
@@ -25,6 +32,7 @@ enum : int {
     kFileMenu = 0,
     kEditMenu = 1,
     kLogMenu = 2,
+    kViewMenu = 3,
 };
 
 enum : int {

@@ -15,11 +15,22 @@ UINT AnswerMessage() {
     return msg;
 }
 
-// A callback's data: the typer's window (whose handle, as every window
-// handle, fits in 32 bits) and the character's token.
+constexpr wchar_t kClass[] = L"VekChatTyper";
+
+// Where a 64-bit callback's data has room for both, it carries the typer's
+// window (whose handle, as every window handle, fits in 32 bits) and the
+// character's token. A 32-bit one carries only a number unique in the
+// process, which the typer that sent it knows again.
+constexpr bool kDataHoldsWindow = sizeof(ULONG_PTR) >= 8;
+
+std::uint32_t NextWire() {
+    static std::uint32_t wire = 0;
+    return ++wire;
+}
+
 ULONG_PTR CallbackData(HWND typer, std::uint32_t token) {
     const auto w = static_cast<std::uint32_t>(reinterpret_cast<ULONG_PTR>(typer));
-    return (static_cast<ULONG_PTR>(w) << 32) | token;
+    return static_cast<ULONG_PTR>((std::uint64_t{w} << 32) | token);
 }
 
 }  // namespace
@@ -27,7 +38,6 @@ ULONG_PTR CallbackData(HWND typer, std::uint32_t token) {
 bool GameTyper::Attach(Events& events) {
     typist_.Tell(events);
     if (window_) return true;
-    static const wchar_t kClass[] = L"VekChatTyper";
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = &win::WindowThunk;
@@ -48,8 +58,15 @@ GameWindowPort::Sent GameTyper::Send(char ch, std::uint32_t token) {
     // The byte as it is: a sign-extended code above 127 would be taken for a
     // double-byte pair.
     const WPARAM code = static_cast<unsigned char>(ch);
-    if (::SendMessageCallbackA(game_, WM_CHAR, code, 0, &GameTyper::OnAnswer, CallbackData(window_.get(), token)))
-        return Sent::Ok;
+    ULONG_PTR data = 0;
+    if constexpr (kDataHoldsWindow) {
+        data = CallbackData(window_.get(), token);
+    } else {
+        wire_ = NextWire();
+        wireToken_ = token;
+        data = wire_;
+    }
+    if (::SendMessageCallbackA(game_, WM_CHAR, code, 0, &GameTyper::OnAnswer, data)) return Sent::Ok;
     return ::GetLastError() == ERROR_ACCESS_DENIED ? Sent::Refused : Sent::Gone;
 }
 
@@ -58,9 +75,16 @@ GameWindowPort::Sent GameTyper::Send(char ch, std::uint32_t token) {
 // posted: within a thread that is a plain call, where a post costs the
 // system a round trip for every character.
 void CALLBACK GameTyper::OnAnswer(HWND, UINT, ULONG_PTR data, LRESULT) noexcept {
-    const auto w = static_cast<LONG>(static_cast<std::uint32_t>(data >> 32));
-    const HWND typer = reinterpret_cast<HWND>(static_cast<LONG_PTR>(w));
-    if (typer) ::SendMessageW(typer, AnswerMessage(), static_cast<WPARAM>(data & 0xFFFFFFFFu), 0);
+    if constexpr (kDataHoldsWindow) {
+        const auto w = static_cast<LONG>(static_cast<std::uint32_t>(std::uint64_t{data} >> 32));
+        const HWND typer = reinterpret_cast<HWND>(static_cast<LONG_PTR>(w));
+        if (typer) ::SendMessageW(typer, AnswerMessage(), static_cast<WPARAM>(data & 0xFFFFFFFFu), 0);
+    } else {
+        // Each typer of the process is asked; only the one that sent it knows the number.
+        for (HWND w = ::FindWindowExW(HWND_MESSAGE, nullptr, kClass, nullptr); w;
+             w = ::FindWindowExW(HWND_MESSAGE, w, kClass, nullptr))
+            ::SendMessageW(w, AnswerMessage(), static_cast<WPARAM>(data), 1);
+    }
 }
 
 void GameTyper::Watch(bool on) {
@@ -68,13 +92,14 @@ void GameTyper::Watch(bool on) {
     else ::KillTimer(window_.get(), kCheckTimer);
 }
 
-std::optional<LRESULT> GameTyper::OnMessage(HWND, UINT msg, WPARAM wp, LPARAM) {
+std::optional<LRESULT> GameTyper::OnMessage(HWND, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_TIMER && wp == kCheckTimer) {
         typist_.Check();
         return 0;
     }
     if (msg == AnswerMessage() && msg != 0) {
-        typist_.Answered(static_cast<std::uint32_t>(wp));
+        if (lp == 0) typist_.Answered(static_cast<std::uint32_t>(wp));  // the token itself
+        else if (wire_ != 0 && wp == wire_) typist_.Answered(wireToken_);
         return 0;
     }
     return std::nullopt;

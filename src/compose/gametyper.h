@@ -55,6 +55,9 @@ private:
     GameTypist typist_{*this};
     HWND game_ = nullptr;       // the window the message being typed goes to
     win::UniqueWindow window_;  // message-only: answers and the timer come here
+    // On a 32-bit build: the number the last character's answer carries, and its token.
+    std::uint32_t wire_ = 0;
+    std::uint32_t wireToken_ = 0;
 };
 
 }  // namespace vek

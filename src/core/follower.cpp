@@ -32,7 +32,7 @@ void Remember(FollowState& s, std::string_view consumed) {
 void StartFollowing(FollowState& s, const std::optional<LogProbe>& probe) {
     s.LogSize = probe ? std::max<std::int64_t>(probe->length, 0) : 0;
     s.Identity = probe ? probe->identity : std::nullopt;
-    s.CutOff = s.FirstContinues = false;
+    s.CutOff = s.FirstContinues = s.Restarted = false;
     s.Lines.clear();
     s.Tail.clear();
     s.Tail.reserve(2 * kFingerprint);
@@ -92,8 +92,12 @@ std::span<const std::string_view> Cut(FollowState& s, std::string_view complete,
         p = cr + 1;
     }
     // A piece of a long line that holds nothing to show (only LFs and NULs)
-    // is no line of its own.
-    if (cutOff && s.Lines.size() == 1 && s.Lines[0].empty()) s.Lines.clear();
+    // is no line of its own, and the line before it stays as it was: ended,
+    // or cut.
+    if (cutOff && s.Lines.size() == 1 && s.Lines[0].empty()) {
+        s.Lines.clear();
+        s.CutOff = s.FirstContinues;
+    }
     s.LogSize += static_cast<std::int64_t>(consumed);
     return s.Lines;
 }
@@ -118,20 +122,24 @@ std::span<const std::string_view> TakeRest(FollowState& s, std::string_view byte
     return Cut(s, tailIsLine ? bytes : bytes.substr(0, lastCr), bytes.size(), false);
 }
 
-std::span<const std::string_view> TakeBlock(FollowState& s, std::string_view bytes) {
+std::span<const std::string_view> TakeBlock(FollowState& s, std::string_view bytes, bool zerosGoOn) {
     s.Lines.clear();
     s.Scratch.clear();
-    std::size_t lastCr = bytes.rfind('\r');
+    // Zeros at the end may be written over: what is taken ends before them.
+    std::size_t end = bytes.size();
+    if (!zerosGoOn)
+        while (end > 0 && bytes[end - 1] == '\0') --end;
+    const std::size_t lastCr = bytes.rfind('\r', end == 0 ? 0 : end - 1);
     std::size_t consumed;
     std::string_view complete;
     bool cutOff = false;
-    if (lastCr != std::string_view::npos) {
+    if (end > 0 && lastCr != std::string_view::npos) {
         complete = bytes.substr(0, lastCr);  // the pieces that a CR ended
         consumed = lastCr + 1;
         // LFs (and NULs) straight after the last CR would be dropped from the
         // next line anyway; taking them now lets LogSize rest at its start.
-        while (consumed < bytes.size() && (bytes[consumed] == '\n' || bytes[consumed] == '\0')) ++consumed;
-    } else if (bytes.size() >= kMaxBlock) {
+        while (consumed < end && (bytes[consumed] == '\n' || bytes[consumed] == '\0')) ++consumed;
+    } else if (bytes.size() >= kMaxBlock && end == bytes.size()) {
         complete = bytes;  // a line too long to hold back: hand on this piece
         consumed = bytes.size();
         cutOff = true;

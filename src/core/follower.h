@@ -61,7 +61,7 @@ struct FollowState {
     std::string Tail;
 
     // Following started over from byte 0 (truncated, replaced, cut and
-    // written again) since the flag was last cleared.
+    // written again) since the flag was last cleared (StartFollowing clears it).
     bool Restarted = false;
 
     // Reused by TakeBlock so that a pass allocates nothing once warmed up.
@@ -92,10 +92,13 @@ bool CheckFingerprint(FollowState& s, std::string_view bytes, const ReadRequest&
 // fewer when the file ended early) and returns the complete lines in them:
 // the CR-ended pieces, without CR, LF and NUL bytes. A trailing partial line
 // is held back and read again next pass; only when a whole kMaxBlock block
-// holds no CR is it handed on as one piece. LogSize advances by exactly the
-// bytes consumed. The views point into `bytes` or s.Scratch and stay valid
-// until the next TakeBlock while `bytes` lives.
-std::span<const std::string_view> TakeBlock(FollowState& s, std::string_view bytes);
+// holds no CR is it handed on as one piece. Zero bytes at the end of `bytes`
+// are room a writer made and may yet write over: they are not taken (nor is
+// a block that ends in them a piece), unless zerosGoOn says that something
+// else follows them in the file. LogSize advances by exactly the bytes
+// consumed. The views point into `bytes` or s.Scratch and stay valid until
+// the next TakeBlock while `bytes` lives.
+std::span<const std::string_view> TakeBlock(FollowState& s, std::string_view bytes, bool zerosGoOn = false);
 
 // Takes the last bytes of a file that will not grow any more (a log renamed
 // away), read at LogSize after TakeBlock has taken its whole lines: like

@@ -61,13 +61,20 @@ public:
 
 // What a pass was, for telling news from old lines.
 struct PassFacts {
-    std::int64_t firstReadOffset = 0;  // where its first read began in its file
-    bool moreWaiting = false;       // more was waiting than the pass took: catching up
-    bool previousBehind = false;       // the pass before was catching up too
+    bool moreWaiting = false;     // more was waiting than the pass took: catching up
+    bool previousBehind = false;  // the pass before was catching up too
     // Following started over from the file's first byte (it was truncated,
     // replaced, or cut and written again): what is read is not news.
     bool restarted = false;
+    // A log renamed away that could not be opened for several seconds, and so
+    // was given up with its last lines unread: where it was renamed to.
+    std::string renamedLost;
 };
+
+// How many passes in a row may fail to open a log renamed away before it is
+// given up: several seconds at the shell's interval, so that a moment's
+// exclusive hold (a virus scanner, say) loses nothing.
+constexpr int kRenamedTries = 100;
 
 // Where the lines of a pass go.
 class LineSink {
@@ -105,7 +112,8 @@ public:
     LogFollower(const LogFollower&) = delete;
     LogFollower& operator=(const LogFollower&) = delete;
 
-    // Starts following the log at `path`: from its end when it exists, from
+    // Starts following the log at `path`: from its end when it exists (where
+    // its text ends, before any zeros that end it), from
     // its first byte when there is none yet (so a log that appears later shows
     // whole). Forgets everything of an earlier log.
     void Start(std::string path);
@@ -115,11 +123,15 @@ public:
     // longer than the budget is still taken whole, or in pieces of a block),
     // so that a burst goes in by parts the window can take while it keeps
     // answering. A log renamed away is read to its end
-    // first, its unfinished last line included; a log truncated, replaced, or
+    // first, its unfinished last line included (while it cannot be opened,
+    // the new log is followed meanwhile and the renamed one is tried again at
+    // each pass, until kRenamedTries passes failed); a log truncated, replaced, or
     // cut and written again is followed again from its first byte. While the
     // log's length and times stay as they were, a pass only looks at it by
     // path (and now and then makes sure of its identity), so a quiet log is
-    // never opened. Failures (look, open, probe, read) skip what needed them;
+    // never opened. Zero bytes after the last line are room a writer made and
+    // may write over: they are not taken until something else follows them.
+    // Failures (look, open, probe, read) skip what needed them;
     // the next pass tries again. Returns true when more is waiting, so that
     // the next pass should come soon.
     bool Pass(std::size_t budget = kMaxBlock);
@@ -132,8 +144,10 @@ public:
     // size and times): about a second's worth at the shell's interval.
     void SetIdentityCheckEvery(int quietPasses) { identityCheckEvery_ = quietPasses > 0 ? quietPasses : 1; }
 
-    const std::string& Path() const { return path_; }
-    // Bytes of the followed file handed on so far.
+    // What the last pass was (also when it handed on no line).
+    const PassFacts& LastPass() const { return facts_; }
+
+    // Bytes of the log at the path handed on so far.
     std::int64_t LogSize() const { return state_.LogSize; }
 
 private:
@@ -146,37 +160,57 @@ private:
         Done,    // all there was, or a partial line that waits for its end
         Failed,  // the read failed; nothing was taken
     };
-    // Reads what is new at LogSize of the file `probe` describes (at most
+    // Reads what is new at s.LogSize of the file `probe` describes (at most
     // `limit` bytes), the fingerprint checked: a view into buffer_, empty when
     // there is nothing new, nullopt when the read failed. whole: all or
     // nothing.
-    std::optional<std::string_view> ReadNew(LogFile& f, const LogProbe& probe, bool whole,
+    std::optional<std::string_view> ReadNew(FollowState& s, LogFile& f, const LogProbe& probe, bool whole,
                                             std::uint32_t limit = kMaxBlock);
-    // Reads at most `limit` new bytes at LogSize of the file `probe`
-    // describes, and hands on their lines.
-    Read Block(LogFile& f, const LogProbe& probe, bool& any, std::uint32_t limit = kMaxBlock);
+    // Reads at most `limit` new bytes at s.LogSize of the file `probe`
+    // describes, and hands on their lines. final: the file will not grow.
+    Read Block(FollowState& s, LogFile& f, const LogProbe& probe, bool final, bool& any,
+               std::uint32_t limit = kMaxBlock);
+    enum class Zeros {
+        Gap,     // something else follows them: they are a gap in the log
+        Room,    // zeros to the file's end: room its writer made
+        GoOn,    // zeros further than a pass looks: the next pass looks on
+        Failed,  // a read failed
+    };
+    // What follows the zero bytes that end the read up to readTo_.
+    Zeros AfterZeros(FollowState& s, LogFile& f, const LogProbe& probe);
+    // Where the text of a file `length` bytes long ends, before the zeros
+    // that end it.
+    std::int64_t TextEnd(LogFile& f, std::int64_t length);
     // Reads the last bytes of a file that will not grow again, its
     // unfinished last line included; false when the read failed.
-    bool Rest(LogFile& f, const LogProbe& probe, bool& any);
+    bool Rest(FollowState& s, LogFile& f, const LogProbe& probe, bool& any);
+    enum class Drained {
+        Read,     // read from it (or found it renamed again): more of it, or the log at the path, next
+        Nothing,  // it could not be opened this time, or is lost: the log at the path now
+    };
     // A pass over the file the log was renamed to.
-    void Drain(bool& any);
-    void Hand(std::span<const std::string_view> lines, bool& any);
-    // Notes a read of new bytes at `offset` in this pass's facts.
-    void Note(std::int64_t offset);
+    Drained Drain(bool& any);
+    // It could not be read this time: given up after kRenamedTries in a row.
+    Drained Miss();
+    void Hand(const FollowState& s, std::span<const std::string_view> lines, bool& any);
 
     LogFiles& files_;
     LineSink& sink_;
     std::string path_;
-    FollowState state_;
+    FollowState state_;    // of the log at the path
     std::string buffer_;   // one block of the log, reused
+    std::string ahead_;    // what follows zero bytes, looked at
     std::string renamed_;  // where the followed log was renamed to, until read to its end
-    int renamedMisses_ = 0;  // passes in a row that could not open it
-    bool behind_ = false;    // more was waiting after the last pass
-    PassFacts facts_;        // of the pass under way
+    FollowState renamedState_;  // of that file
+    int renamedMisses_ = 0;     // passes in a row that could not open it
+    bool behind_ = false;       // more was waiting after the last pass
+    PassFacts facts_;           // of the pass under way, then of the last pass
     std::optional<LogLook> lastLook_;  // the log as the last pass that got through found it
     int quietPasses_ = 0;              // passes since its identity was last made sure of
     int identityCheckEvery_ = 20;
     std::int64_t readTo_ = 0;          // where the last read ended
+    std::int64_t zerosFrom_ = -1;      // LogSize when zeros were last looked past
+    std::int64_t zerosTo_ = 0;         // and how far they were found to go
     std::size_t passBytes_ = 0;        // new bytes read in the pass under way
 };
 

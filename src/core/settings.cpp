@@ -11,7 +11,21 @@ namespace {
 // The stored form of "no log chosen": what the program has always written.
 constexpr const char* kNoLog = "?";
 
-enum Name : std::size_t { RunBefore, Log, AutostartLog, FlashOnPages, AlertWordsName, AlertSound, WindowPlacement };
+enum Name : std::size_t {
+    RunBefore,
+    Log,
+    AutostartLog,
+    FlashOnPages,
+    AlertWordsName,
+    AlertSound,
+    WindowPlacement,
+    ShowChatLines,  // the View menu's choices, in the order of ViewChoice
+    ShowPageLines,
+    ShowOtherLines,
+    AlwaysOnTop,
+    SaveTimes,
+    SaveFolder,
+};
 
 struct Entry {
     const char* name;
@@ -21,7 +35,7 @@ struct Entry {
 
 // Every stored value, in one place. The first run writes "True" to "Run
 // Before" rather than its fallback.
-constexpr std::array<Entry, 7> kTable{{
+constexpr std::array<Entry, 13> kTable{{
     {"Run Before", "", false},
     {"Log", kNoLog, true},
     {"Autostart Log", StoredBool(false), true},
@@ -29,7 +43,16 @@ constexpr std::array<Entry, 7> kTable{{
     {"Alert Words", "", false},
     {"Alert Sound", StoredBool(kPlaySoundDefault), false},
     {"Window Placement", "", false},
+    {"Show Chat Lines", StoredBool(true), false},
+    {"Show Page Lines", StoredBool(true), false},
+    {"Show Other Lines", StoredBool(true), false},
+    {"Always On Top", StoredBool(false), false},
+    {"Save Times With Chat", StoredBool(false), false},
+    {"Save Folder", "", false},
 }};
+
+constexpr Name NameOf(ViewChoice c) { return static_cast<Name>(ShowChatLines + static_cast<std::size_t>(c)); }
+static_assert(NameOf(ViewChoice::SaveFolder) == SaveFolder && SaveFolder + 1 == kTable.size());
 
 std::string Text(SettingsStore& store, Name n) {
     StoredValue v = store.Get(kTable[n].name);
@@ -65,6 +88,10 @@ Settings ReadSettings(SettingsStore& store) {
     s.alerts.words = AlertWords::Parse(Text(store, AlertWordsName));
     s.alerts.playSound = Bool(store, AlertSound);
     s.placement = ParsePlacement(Text(store, WindowPlacement));
+    for (LineKind kind : kLineKinds) s.view.shown = s.view.shown.With(kind, Bool(store, NameOf(ShowChoiceOf(kind))));
+    s.view.alwaysOnTop = Bool(store, AlwaysOnTop);
+    s.view.saveTimes = Bool(store, SaveTimes);
+    s.view.saveFolder = Text(store, SaveFolder);
     return s;
 }
 
@@ -85,6 +112,19 @@ bool SavePlacement(SettingsStore& store, const Placement& place) {
     const std::string text = FormatPlacement(place);
     if (!ParsePlacement(text)) return true;
     return store.Set(kTable[WindowPlacement].name, text);
+}
+
+bool SaveViewChoice(SettingsStore& store, const ViewChoices& view, ViewChoice which) {
+    std::string value;
+    switch (which) {
+        case ViewChoice::ShowChatLines: value = StoredBool(view.shown.Has(LineKind::Chat)); break;
+        case ViewChoice::ShowPageLines: value = StoredBool(view.shown.Has(LineKind::Page)); break;
+        case ViewChoice::ShowOtherLines: value = StoredBool(view.shown.Has(LineKind::Other)); break;
+        case ViewChoice::AlwaysOnTop: value = StoredBool(view.alwaysOnTop); break;
+        case ViewChoice::SaveTimes: value = StoredBool(view.saveTimes); break;
+        case ViewChoice::SaveFolder: value = view.saveFolder; break;
+    }
+    return store.Set(kTable[NameOf(which)].name, value);
 }
 
 }  // namespace vek

@@ -5,21 +5,44 @@
 //   first run:           "Run Before", "Log" (no log), "Autostart Log"
 //   the session's end:   "Window Placement", "Log", "Autostart Log"
 //   Log > Alerts... OK:  "Flash On Pages", "Alert Words", "Alert Sound"
+//   a View menu tick, Save Times With Chat, a chat saved: that choice alone,
+//     at once ("Show Chat Lines", "Show Page Lines", "Show Other Lines",
+//     "Always On Top", "Save Times With Chat", "Save Folder")
 #pragma once
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "core/alerts.h"
+#include "core/line_kinds.h"
 #include "core/placement.h"
 
 namespace vek {
+
+// The View menu's choices and those of saving the chat.
+struct ViewChoices {
+    KindFilter shown = KindFilter::All();  // the kinds of line shown, and written by a save
+    bool alwaysOnTop = false;
+    bool saveTimes = false;  // each line's time in front of it in a saved chat
+    std::string saveFolder;  // the folder saved to last (ANSI, as the log's path is kept); empty: none yet
+};
+
+// Each of them, for keeping the one the player changed.
+enum class ViewChoice { ShowChatLines, ShowPageLines, ShowOtherLines, AlwaysOnTop, SaveTimes, SaveFolder };
+
+// The choice that says whether lines of a kind show.
+constexpr ViewChoice ShowChoiceOf(LineKind kind) {
+    return kind == LineKind::Chat   ? ViewChoice::ShowChatLines
+           : kind == LineKind::Page ? ViewChoice::ShowPageLines
+                                    : ViewChoice::ShowOtherLines;
+}
 
 struct Settings {
     std::string logFile;        // the chat log's path; empty while none is chosen
     bool autostartLog = false;  // following starts as soon as the window is open
     AlertSettings alerts;
     std::optional<Placement> placement;  // where the window was left; none: the creation size
+    ViewChoices view;
 };
 
 // A value as a store holds it.
@@ -57,5 +80,7 @@ Settings ReadSettings(SettingsStore& store);
 // A place that could not be read back (beyond what may be stored) is not
 // written: the one stored before stays. False when the store refused it.
 [[nodiscard]] bool SavePlacement(SettingsStore& store, const Placement& place);
+// Writes the one choice `which` as `view` holds it. False when the store refused it.
+[[nodiscard]] bool SaveViewChoice(SettingsStore& store, const ViewChoices& view, ViewChoice which);
 
 }  // namespace vek

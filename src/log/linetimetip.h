@@ -27,6 +27,8 @@ public:
     // Shows a line's time lead (ANSI, as the log has it, blanks at its end
     // dropped) by the resting point; an empty lead shows nothing.
     void Show(std::string_view lead);
+    // The tooltip window (owned by the owner window), or null before Attach.
+    HWND Window() const { return tip_; }
 
 private:
     void Hide();

@@ -38,7 +38,7 @@ void LogSession::Stop() {
         bool more = true;
         while (more) {
             more = follower_.Pass(pacer_.Budget());
-            if (events_) events_->PassDone(more);
+            if (events_) events_->PassDone(more, follower_.LastPass());
             more = FollowSchedule::AnotherLastPass(more, started, ::GetTickCount64());
         }
     }
@@ -77,7 +77,7 @@ void LogSession::Pass(bool woken) {
     pacer_.Took(follower_.LastPassBytes(),
                 static_cast<double>(t1.QuadPart - t0.QuadPart) * 1000.0 / static_cast<double>(freq.QuadPart));
     schedule_.PassDone(follower_.LastPassBytes() > 0, woken, more);
-    if (events_) events_->PassDone(more);
+    if (events_) events_->PassDone(more, follower_.LastPass());
     if (!following_) return;  // stopped by whoever was told
     follower_.SetIdentityCheckEvery(schedule_.IdentityCheckEvery());
     SetTimer(schedule_.IntervalMs());

@@ -26,8 +26,9 @@ public:
     class Events {
     public:
         virtual ~Events() = default;
-        // After every pass, Stop's last ones included. more: more is waiting.
-        virtual void PassDone(bool more) = 0;
+        // After every pass, Stop's last ones included. more: more is waiting;
+        // pass: what the pass was (a renamed log given up, ...).
+        virtual void PassDone(bool more, const PassFacts& pass) = 0;
     };
 
     // The lines go to `sink`, which must outlive the session.

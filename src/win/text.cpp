@@ -13,22 +13,26 @@ std::wstring Widen(UINT codepage, std::string_view bytes) {
         ::MultiByteToWideChar(codepage, 0, bytes.data(), static_cast<int>(bytes.size()), out.data(), n);
     return out;
 }
+
+std::string Narrow(UINT codepage, std::wstring_view wide) {
+    if (wide.empty()) return {};
+    int n = ::WideCharToMultiByte(codepage, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                                  nullptr, nullptr);
+    std::string out(static_cast<size_t>(n > 0 ? n : 0), '\0');
+    if (n > 0)
+        ::WideCharToMultiByte(codepage, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n,
+                              nullptr, nullptr);
+    return out;
+}
 }  // namespace
 
 std::wstring ToWide(std::string_view ansi) { return Widen(CP_ACP, ansi); }
 
 std::wstring FromUtf8(std::string_view utf8) { return Widen(CP_UTF8, utf8); }
 
-std::string ToAnsi(std::wstring_view wide) {
-    if (wide.empty()) return {};
-    int n = ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                                  nullptr, nullptr);
-    std::string out(static_cast<size_t>(n > 0 ? n : 0), '\0');
-    if (n > 0)
-        ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n,
-                              nullptr, nullptr);
-    return out;
-}
+std::string ToAnsi(std::wstring_view wide) { return Narrow(CP_ACP, wide); }
+
+std::string ToUtf8(std::wstring_view wide) { return Narrow(CP_UTF8, wide); }
 
 }  // namespace vek::win
 

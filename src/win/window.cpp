@@ -56,6 +56,16 @@ bool Subclass(HWND control, UINT_PTR id, MessageTarget& target) noexcept {
     return ::SetWindowSubclass(control, &SubclassThunk, id, reinterpret_cast<DWORD_PTR>(&target)) != FALSE;
 }
 
+bool SetAlwaysOnTop(HWND w, bool on, std::initializer_list<HWND> owned) noexcept {
+    for (HWND tip : owned)
+        if (tip) ::SetWindowLongPtrW(tip, GWLP_HWNDPARENT, 0);
+    const BOOL done = ::SetWindowPos(w, on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    for (HWND tip : owned)
+        if (tip) ::SetWindowLongPtrW(tip, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(w));
+    return done != FALSE;
+}
+
 void ReportFailure(const wchar_t* what) noexcept {
     ::OutputDebugStringW(what);
     ::OutputDebugStringW(L"\n");

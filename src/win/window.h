@@ -5,6 +5,7 @@
 #pragma once
 #include <windows.h>
 
+#include <initializer_list>
 #include <optional>
 
 namespace vek::win {
@@ -27,6 +28,13 @@ LRESULT CALLBACK WindowThunk(HWND w, UINT msg, WPARAM wp, LPARAM lp) noexcept;
 // Puts `target` in front of a control's own procedure until the control is
 // destroyed. Returns false when the system refused.
 [[nodiscard]] bool Subclass(HWND control, UINT_PTR id, MessageTarget& target) noexcept;
+
+// Keeps `w` above every window that is not topmost (on), or lets it go
+// back among them (off). `owned`: the window's tooltips (nullptr skipped).
+// Under Wine 8 a window made topmost while it owns tooltips stays where it
+// was and its tooltips go topmost instead, so they are let go for the call
+// and owned again after it. Returns false when the system refused.
+bool SetAlwaysOnTop(HWND w, bool on, std::initializer_list<HWND> owned) noexcept;
 
 // Tells a developer (a debugger, DebugView) that something failed that the
 // program goes on without. Never throws.

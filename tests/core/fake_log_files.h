@@ -26,6 +26,7 @@ public:
         vek::FileIdentity id;
         std::uint64_t created = 0;  // the creation time, as it were
         std::uint64_t writes = 0;   // the last-write time, as it were
+        bool held = false;          // open by its writer without read sharing: opens fail
     };
 
     // Faults: each counts down, one call at a time.
@@ -56,6 +57,15 @@ public:
         f->bytes.append(bytes);
         ++f->writes;
         return *f;
+    }
+    // Writes over the file at path from `offset` on, making it longer when
+    // the bytes go past its end (a writer that made room with zeros first).
+    void Overwrite(const std::string& path, std::size_t offset, std::string_view bytes) {
+        File* f = Find(path);
+        if (!f || offset > f->bytes.size()) return;
+        if (f->bytes.size() < offset + bytes.size()) f->bytes.resize(offset + bytes.size());
+        std::copy(bytes.begin(), bytes.end(), f->bytes.begin() + static_cast<std::ptrdiff_t>(offset));
+        ++f->writes;
     }
     // Cuts the file at path to `size` bytes (the same file: same identity).
     void Truncate(const std::string& path, std::size_t size) {
@@ -116,7 +126,7 @@ public:
             return nullptr;
         }
         auto it = files_.find(path);
-        if (it == files_.end()) return nullptr;
+        if (it == files_.end() || it->second->held) return nullptr;
         ++opens;
         return std::make_unique<Handle>(*this, it->second);
     }
@@ -164,7 +174,7 @@ private:
                 n = std::min(n, *owner_.shortRead);
                 owner_.shortRead.reset();
             }
-            std::copy_n(b.data() + offset, n, buffer.data());
+            std::copy_n(b.data() + static_cast<std::size_t>(offset), n, buffer.data());
             return n;
         }
 

@@ -85,7 +85,7 @@ TEST(LineShaper, EveryReaderGetsEveryLineThenTheEndOfThePass) {
     shaper.Add(b);
     shaper.TakeLine(kLead + "one", false);
     shaper.TakeLine(std::string(5, 'x'), false);  // shows nothing, still handed on
-    shaper.EndPass({0, false, false, true});
+    shaper.EndPass({.restarted = true});
     shaper.AddNotice("note");
     EXPECT_EQ(a.seen, "one||end!note|");
     EXPECT_EQ(b.seen, a.seen);

@@ -153,6 +153,92 @@ TEST(Settings, SavesWriteTheirOwnValuesUnderTheirNames) {
     EXPECT_EQ(refusing.text.size(), 3u);
 }
 
+TEST(Settings, TheViewChoicesReadTheirDefaultsWhenAbsentOrDamaged) {
+    using vek::KindFilter;
+    using vek::LineKind;
+    const struct {
+        const char* name;
+        Values stored;
+        std::set<std::string, std::less<>> other;
+        KindFilter shown;
+        bool onTop, times;
+        std::string folder;
+    } cases[] = {
+        {"nothing", {}, {}, KindFilter::All(), false, false, ""},
+        {"all set",
+         {{"Show Chat Lines", "False"},
+          {"Show Page Lines", "1"},
+          {"Show Other Lines", "no"},
+          {"Always On Top", "True"},
+          {"Save Times With Chat", "yes"},
+          {"Save Folder", "C:\\R&D logs"}},
+         {},
+         {LineKind::Page},
+         true,
+         true,
+         "C:\\R&D logs"},
+        {"damaged",
+         {{"Show Chat Lines", "maybe"}, {"Show Page Lines", ""}, {"Always On Top", "x"}, {"Save Times With Chat", "?"}},
+         {},
+         KindFilter::All(),
+         false,
+         false,
+         ""},
+        {"of another type",
+         {},
+         {"Show Other Lines", "Always On Top", "Save Times With Chat", "Save Folder"},
+         KindFilter::All(),
+         false,
+         false,
+         ""},
+    };
+    for (const auto& c : cases) {
+        MapStore s;
+        s.text = c.stored;
+        s.other = c.other;
+        const vek::ViewChoices v = vek::ReadSettings(s).view;
+        EXPECT_EQ(v.shown, c.shown) << c.name;
+        EXPECT_EQ(v.alwaysOnTop, c.onTop) << c.name;
+        EXPECT_EQ(v.saveTimes, c.times) << c.name;
+        EXPECT_EQ(v.saveFolder, c.folder) << c.name;
+    }
+}
+
+TEST(Settings, AViewChoiceSavedWritesThatChoiceAloneAndReadsBack) {
+    vek::ViewChoices v;
+    v.shown = {vek::LineKind::Chat, vek::LineKind::Other};
+    v.alwaysOnTop = true;
+    v.saveFolder = "D:\\";
+    const struct {
+        vek::ViewChoice which;
+        const char* name;
+        const char* value;
+    } cases[] = {
+        {vek::ViewChoice::ShowChatLines, "Show Chat Lines", "True"},
+        {vek::ViewChoice::ShowPageLines, "Show Page Lines", "False"},
+        {vek::ViewChoice::ShowOtherLines, "Show Other Lines", "True"},
+        {vek::ViewChoice::AlwaysOnTop, "Always On Top", "True"},
+        {vek::ViewChoice::SaveTimes, "Save Times With Chat", "False"},
+        {vek::ViewChoice::SaveFolder, "Save Folder", "D:\\"},
+    };
+    MapStore all;
+    for (const auto& c : cases) {
+        MapStore one;
+        EXPECT_TRUE(vek::SaveViewChoice(one, v, c.which)) << c.name;
+        EXPECT_EQ(one.text, (Values{{c.name, c.value}}));
+        EXPECT_TRUE(vek::SaveViewChoice(all, v, c.which)) << c.name;
+    }
+    const vek::ViewChoices back = vek::ReadSettings(all).view;
+    EXPECT_EQ(back.shown, v.shown);
+    EXPECT_EQ(back.alwaysOnTop, v.alwaysOnTop);
+    EXPECT_EQ(back.saveTimes, v.saveTimes);
+    EXPECT_EQ(back.saveFolder, v.saveFolder);
+
+    MapStore refusing;
+    refusing.refuse = {"Always On Top"};
+    EXPECT_FALSE(vek::SaveViewChoice(refusing, v, vek::ViewChoice::AlwaysOnTop));
+}
+
 TEST(Settings, APlaceThatCouldNotBeReadBackKeepsTheOneBefore) {
     MapStore s;
     s.text = {{"Window Placement", "10,20,600,400,0,96"}};

@@ -80,6 +80,39 @@ TEST(FollowerRotation, WhatTheRenamedLogGotSinceTheLastPassIsShownBeforeTheNewLo
     ClearSettings();
 }
 
+// A renamed log its writer holds open without read sharing (the
+// game's own handle, say): the new log at the path is shown meanwhile, and
+// the renamed log's last lines come once it lets go. (How often it is tried,
+// and when it is given up, is the follower's own affair: its native tests.)
+TEST(FollowerRotation, ARenamedLogHeldWithoutReadSharingLetsTheNewLogShowMeanwhile) {
+    ClearSettings();
+    TempDir dir;
+    const std::string log = dir.file("chat.log");
+    WriteBytes(log, "");
+    PutSetting("Run Before", "True");
+    PutSetting("Log", log);
+    auto form = MakeForm();
+    ASSERT_TRUE(form);
+    form->StartLog();
+    AppendBytes(log, Line("seen"));
+    ASSERT_TRUE(PumpUntil(*form, [&] { return ReadText(Display(*form)) == "seen\r"; }));
+
+    AppendBytes(log, Line("late"));
+    const std::string renamed = log + ".1";
+    ASSERT_TRUE(MoveFileA(log.c_str(), renamed.c_str()));
+    HANDLE hold = ::CreateFileA(renamed.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(hold, INVALID_HANDLE_VALUE);
+    WriteBytes(log, Line("new first"));
+    EXPECT_TRUE(PumpUntil(*form, [&] { return ReadText(Display(*form)) == "seen\rnew first\r"; }))
+        << ReadText(Display(*form));
+    ::CloseHandle(hold);
+    EXPECT_TRUE(PumpUntil(*form, [&] { return ReadText(Display(*form)) == "seen\rnew first\rlate\r"; }))
+        << ReadText(Display(*form));
+    form.reset();
+    ClearSettings();
+}
+
 // How much one pass takes is the follower's own affair (its native tests);
 // here: the rest of a burst comes in passes close behind each other.
 TEST(FollowerRotation, ABurstIsCaughtUpWithoutMoreWrites) {
