@@ -42,6 +42,20 @@ bool CtrlAlone() { return ::GetKeyState(VK_CONTROL) < 0 && ::GetKeyState(VK_SHIF
 
 }  // namespace
 
+ChatDisplay::~ChatDisplay() {
+    if (late_) ::KillTimer(box_, reinterpret_cast<UINT_PTR>(this));
+}
+
+void CALLBACK ChatDisplay::ShowLate(HWND box, UINT, UINT_PTR self, DWORD) noexcept {
+    ::KillTimer(box, self);
+    auto* d = reinterpret_cast<ChatDisplay*>(self);
+    d->late_ = false;
+    try {
+        d->ShowNew(false);
+    } catch (...) {  // out of memory: the next pass shows it
+    }
+}
+
 void ChatDisplay::Attach(HWND box, HWND bar, const SessionLines& session, int codepage) {
     box_ = box;
     bar_ = bar;
@@ -64,12 +78,20 @@ void ChatDisplay::EndPass(const PassFacts& facts) {
     // part: the display takes the newest lines a few times a second, and
     // once more when the burst is in.
     const ULONGLONG now = ::GetTickCount64();
-    if (facts.moreWaiting && now - painted_ < kBurstPaintMs) return;
+    if (facts.moreWaiting && now - painted_ < kBurstPaintMs) {
+        // The passes after it may bring no lines: shown a little later then.
+        late_ = ::SetTimer(box_, reinterpret_cast<UINT_PTR>(this), kBurstPaintMs, &ChatDisplay::ShowLate) != 0;
+        return;
+    }
     painted_ = now;
     ShowNew(facts.moreWaiting);
 }
 
 void ChatDisplay::ShowNew(bool catchingUp) {
+    if (late_) {
+        ::KillTimer(box_, reinterpret_cast<UINT_PTR>(this));
+        late_ = false;
+    }
     const std::uint64_t n = session_->Size();
     lock_.Added(n - counted_);
     counted_ = n;

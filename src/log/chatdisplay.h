@@ -30,6 +30,11 @@ namespace vek {
 
 class ChatDisplay final : public ShownLineSink {
 public:
+    ChatDisplay() = default;
+    ChatDisplay(const ChatDisplay&) = delete;  // its timer knows it by address
+    ChatDisplay& operator=(const ChatDisplay&) = delete;
+    ~ChatDisplay() override;
+
     // The display box (a RichEdit without a scroll bar of its own), the
     // scroll bar control that stands beside it, the store it shows (which
     // must outlive this, and take each line before this does), and the code
@@ -88,6 +93,9 @@ private:
         bool caretAtEnd = false;
     };
 
+    // A pass that was not shown (a burst went on) is shown this long after,
+    // should no pass with lines come before.
+    static void CALLBACK ShowLate(HWND box, UINT, UINT_PTR self, DWORD) noexcept;
     // Brings the session's new lines in (following) or counts them (held);
     // catchingUp: more is waiting.
     void ShowNew(bool catchingUp);
@@ -143,6 +151,7 @@ private:
     ULONGLONG painted_ = 0;  // when a pass last wrote the display
     bool writing_ = false;
     bool edited_ = false;  // the player's edit took or made line breaks
+    bool late_ = false;    // the ShowLate timer is set
     ScrollLock lock_;
     std::uint64_t counted_ = 0;  // store entries the scroll lock has counted
 };
