@@ -11,7 +11,6 @@
 #include "core/alerts.h"
 #include "core/chat_display.h"
 #include "core/follower.h"
-#include "core/line_times.h"
 #include "core/log_follower.h"
 #include "core/names.h"
 #include "fake_log_files.h"
@@ -138,18 +137,6 @@ void BM_LineAlerts(benchmark::State& state) {
 BENCHMARK(BM_LineAlerts);
 
 // Keeping the lead of 100,000 shown lines, then looking each one up.
-void BM_LineTimes100k(benchmark::State& state) {
-    const std::vector<std::string_view> lines = LogLines();
-    std::size_t bytes = 0;
-    for (auto _ : state) {
-        vek::LineTimes times;
-        for (std::size_t i = 0; i < 100000; ++i) times.Append(lines[i % lines.size()].substr(0, vek::kLeadLength));
-        for (std::size_t i = 0; i < times.Size(); ++i) benchmark::DoNotOptimize(times.Lead(i).data());
-        bytes = times.MemoryBytes();
-    }
-    state.counters["bytes/line"] = static_cast<double>(bytes) / 100000;
-}
-BENCHMARK(BM_LineTimes100k);
 
 // The names the window reads from every line it follows (for the reply keys
 // and the page box): the mixed log above, whose few names are always near

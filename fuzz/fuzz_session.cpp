@@ -21,7 +21,6 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include "core/line_times.h"
 #include "core/session_find.h"
 #include "core/session_lines.h"
 

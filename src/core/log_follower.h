@@ -88,21 +88,6 @@ public:
     virtual void EndPass(const PassFacts& facts) = 0;
 };
 
-// Hands every line to each of several sinks, in the order they were added.
-class LineTee final : public LineSink {
-public:
-    void Add(LineSink& sink) { sinks_.push_back(&sink); }
-    void TakeLine(std::string_view line, bool continues) override {
-        for (LineSink* s : sinks_) s->TakeLine(line, continues);
-    }
-    void EndPass(const PassFacts& facts) override {
-        for (LineSink* s : sinks_) s->EndPass(facts);
-    }
-
-private:
-    std::vector<LineSink*> sinks_;
-};
-
 // Follows one log file: owns the follow state, the block buffer, the file a
 // rotation renamed the log to (until it is read to its end) and whether it is
 // behind. Both interfaces must outlive it.

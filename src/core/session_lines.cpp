@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core/line_times.h"
 
 namespace vek {
 

@@ -33,6 +33,9 @@
 
 namespace vek {
 
+// The longest time lead an entry keeps; a longer one is cut.
+inline constexpr std::size_t kMaxStoredLead = 32;
+
 // One stored entry; its views are valid while the store lives.
 struct StoredLine {
     std::string_view text;  // the characters shown (ANSI bytes as read), markup rendered, no line break
