@@ -38,14 +38,7 @@ ULONG_PTR CallbackData(HWND typer, std::uint32_t token) {
 bool GameTyper::Attach(Events& events) {
     typist_.Tell(events);
     if (window_) return true;
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = &win::WindowThunk;
-    wc.hInstance = ::GetModuleHandleW(nullptr);
-    wc.lpszClassName = kClass;
-    if (!::RegisterClassExW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
-    window_.reset(::CreateWindowExW(0, kClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance,
-                                    static_cast<win::MessageTarget*>(this)));
+    window_.reset(win::MakeMessageWindow(kClass, *this));
     return static_cast<bool>(window_) && AnswerMessage() != 0;
 }
 

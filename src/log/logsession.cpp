@@ -12,15 +12,7 @@ LogSession::~LogSession() { window_.reset(); }
 
 bool LogSession::Attach(Events& events) {
     events_ = &events;
-    static const wchar_t kClass[] = L"VekChatFollow";
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = &win::WindowThunk;
-    wc.hInstance = ::GetModuleHandleW(nullptr);
-    wc.lpszClassName = kClass;
-    if (!::RegisterClassExW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
-    window_.reset(::CreateWindowExW(0, kClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance,
-                                    static_cast<win::MessageTarget*>(this)));
+    window_.reset(win::MakeMessageWindow(L"VekChatFollow", *this));
     return static_cast<bool>(window_);
 }
 

@@ -66,6 +66,16 @@ bool SetAlwaysOnTop(HWND w, bool on, std::initializer_list<HWND> owned) noexcept
     return done != FALSE;
 }
 
+HWND MakeMessageWindow(const wchar_t* className, MessageTarget& target) noexcept {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = &WindowThunk;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.lpszClassName = className;
+    if (!::RegisterClassExW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return nullptr;
+    return ::CreateWindowExW(0, className, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, &target);
+}
+
 void ReportFailure(const wchar_t* what) noexcept {
     ::OutputDebugStringW(what);
     ::OutputDebugStringW(L"\n");

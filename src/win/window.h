@@ -25,6 +25,11 @@ public:
 // Works for ANSI and Unicode classes alike.
 LRESULT CALLBACK WindowThunk(HWND w, UINT msg, WPARAM wp, LPARAM lp) noexcept;
 
+// Makes a message-only window of class `className` (registered here on first
+// use) whose messages go to `target`: for timers and messages of a component
+// that has no window of its own. nullptr when the system refused.
+HWND MakeMessageWindow(const wchar_t* className, MessageTarget& target) noexcept;
+
 // Puts `target` in front of a control's own procedure until the control is
 // destroyed. Returns false when the system refused.
 [[nodiscard]] bool Subclass(HWND control, UINT_PTR id, MessageTarget& target) noexcept;
