@@ -80,7 +80,9 @@ void ChatDisplay::EndPass(const PassFacts& facts) {
     const ULONGLONG now = ::GetTickCount64();
     if (facts.moreWaiting && now - painted_ < kBurstPaintMs) {
         // The passes after it may bring no lines: shown a little later then.
-        late_ = ::SetTimer(box_, reinterpret_cast<UINT_PTR>(this), kBurstPaintMs, &ChatDisplay::ShowLate) != 0;
+        // Armed once; the next pass that shows its lines disarms it.
+        if (!late_)
+            late_ = ::SetTimer(box_, reinterpret_cast<UINT_PTR>(this), kBurstPaintMs, &ChatDisplay::ShowLate) != 0;
         return;
     }
     painted_ = now;

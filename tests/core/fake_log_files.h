@@ -216,4 +216,24 @@ private:
     std::size_t taken_ = 0;
 };
 
+// A follower over in-memory files, and the lines its passes hand on.
+struct Follower {
+    FakeFiles files;
+    RecordingSink sink;
+    vek::LogFollower follower{files, sink};
+
+    // One pass; the lines it handed on.
+    std::vector<std::string> Pass(std::size_t budget = vek::kMaxBlock) {
+        follower.Pass(budget);
+        return sink.Take();
+    }
+    // Passes until one finds nothing more waiting; all their lines.
+    std::vector<std::string> PassUntilQuiet() {
+        for (int i = 0; i < 1000 && follower.Pass(); ++i) {
+        }
+        follower.Pass();  // and one that finds the rest of a burst, if any
+        return sink.Take();
+    }
+};
+
 }  // namespace vektest

@@ -21,24 +21,7 @@ using Lines = std::vector<std::string>;
 
 const std::string kLog = "C:\\game\\chat.log";
 
-struct Follower {
-    FakeFiles files;
-    RecordingSink sink;
-    vek::LogFollower follower{files, sink};
-
-    // One pass; the lines it handed on.
-    Lines Pass() {
-        follower.Pass();
-        return sink.Take();
-    }
-    // Passes until one finds nothing more waiting; all their lines.
-    Lines PassUntilQuiet() {
-        for (int i = 0; i < 1000 && follower.Pass(); ++i) {
-        }
-        follower.Pass();  // and one that finds the rest of a burst, if any
-        return sink.Take();
-    }
-};
+using vektest::Follower;
 
 TEST(Follower, WhereFollowingStarts) {
     Follower f;

@@ -21,22 +21,7 @@ using Lines = std::vector<std::string>;
 const std::string kLog = "C:\\game\\chat.log";
 const std::string kRenamed = "C:\\game\\chat.log.1";
 
-struct Follower {
-    FakeFiles files;
-    RecordingSink sink;
-    vek::LogFollower follower{files, sink};
-
-    Lines Pass(std::size_t budget = kMaxBlock) {
-        follower.Pass(budget);
-        return sink.Take();
-    }
-    Lines PassUntilQuiet() {
-        for (int i = 0; i < 1000 && follower.Pass(); ++i) {
-        }
-        follower.Pass();
-        return sink.Take();
-    }
-};
+using vektest::Follower;
 
 std::string Line(int i) { return "[2026-12-07 11:30:05] line " + std::to_string(i); }
 

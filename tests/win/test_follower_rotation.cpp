@@ -85,15 +85,11 @@ TEST(FollowerRotation, WhatTheRenamedLogGotSinceTheLastPassIsShownBeforeTheNewLo
 // the renamed log's last lines come once it lets go. (How often it is tried,
 // and when it is given up, is the follower's own affair: its native tests.)
 TEST(FollowerRotation, ARenamedLogHeldWithoutReadSharingLetsTheNewLogShowMeanwhile) {
-    ClearSettings();
     TempDir dir;
     const std::string log = dir.file("chat.log");
     WriteBytes(log, "");
-    PutSetting("Run Before", "True");
-    PutSetting("Log", log);
-    auto form = MakeForm();
+    auto form = MakeFollowingForm(log);
     ASSERT_TRUE(form);
-    form->StartLog();
     AppendBytes(log, Line("seen"));
     ASSERT_TRUE(PumpUntil(*form, [&] { return ReadText(Display(*form)) == "seen\r"; }));
 
@@ -116,15 +112,11 @@ TEST(FollowerRotation, ARenamedLogHeldWithoutReadSharingLetsTheNewLogShowMeanwhi
 // How much one pass takes is the follower's own affair (its native tests);
 // here: the rest of a burst comes in passes close behind each other.
 TEST(FollowerRotation, ABurstIsCaughtUpWithoutMoreWrites) {
-    ClearSettings();
     TempDir dir;
     const std::string log = dir.file("chat.log");
     WriteBytes(log, "");
-    PutSetting("Run Before", "True");
-    PutSetting("Log", log);
-    auto form = MakeForm();
+    auto form = MakeFollowingForm(log);
     ASSERT_TRUE(form);
-    form->StartLog();
     std::string shown;
     const std::string burst = Many(0, 4500, &shown);  // more than four blocks
     AppendBytes(log, burst);
