@@ -265,6 +265,9 @@ void frmChat::Paint() {
     PaintDC pdc(hWnd());
     HDC dc = pdc.get();
     ::FillRect(dc, &pdc.info().rcPaint, backgroundBrush_.get());
+    // The bar between the display and the pages pane looks like one to drag.
+    const RECT split = SplitterRect();
+    if (!::IsRectEmpty(&split)) ::FillRect(dc, &split, ::GetSysColorBrush(COLOR_BTNFACE));
     // The three pictures lie under the chat display; the line under the
     // page box shows only while the composer stands right of it.
     const int cx = ::MulDiv(kPictureWidth, dpi_, 96), cy = ::MulDiv(kPictureHeight, dpi_, 96);
