@@ -302,7 +302,7 @@ TEST_F(SenderTest, EmptyComposerSendsThePrefixAndCarriageReturnOnly) {
         game.Clear();
         Compose(f, "earlier");
         SendComposed(f);
-        ASSERT_TRUE(PumpUntil(f, [&] { return game.Received().find('\r') != std::string::npos; }));
+        ASSERT_TRUE(PumpUntil(f, [&] { return game.HasReceived('\r'); }));
         game.Clear();
         SendComposed(f);
         EXPECT_TRUE(PumpUntil(f, [&] { return game.Received() == sent[type]; })) << type << game.Received();

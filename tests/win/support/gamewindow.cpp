@@ -52,6 +52,11 @@ std::optional<LRESULT> GameWindow::OnMessage(HWND w, UINT msg, WPARAM wp, LPARAM
     return 0;
 }
 
+bool GameWindow::HasReceived(char ch) const {
+    std::lock_guard<std::mutex> lock(mu_);
+    return received_.find(ch) != std::string::npos;
+}
+
 std::string GameWindow::Received() const {
     std::lock_guard<std::mutex> lock(mu_);
     return received_;

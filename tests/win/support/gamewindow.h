@@ -31,6 +31,9 @@ public:
     // What the window has received so far, one byte per WM_CHAR (the low byte
     // of wParam).
     std::string Received() const;
+    // Whether it has received `ch`: asked in a loop while a long message goes
+    // in, without copying what came (which would hold up the window's thread).
+    bool HasReceived(char ch) const;
     bool AnyWideParam() const;  // some wParam had bits above the low byte set
     void Clear();
 
