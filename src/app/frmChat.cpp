@@ -328,6 +328,11 @@ void frmChat::EnableFollowingControls(bool on) {
         ::EnableWindow(h, on ? TRUE : FALSE);
 }
 
+vek::TextBox frmChat::WritableBox() const {
+    const vek::TextBox box = FocusedBox();
+    return box.h == rtfPages ? vek::TextBox{} : box;
+}
+
 vek::TextBox frmChat::FocusedBox() const {
     const HWND f = ::GetFocus();
     if (!f) return {};

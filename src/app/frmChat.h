@@ -183,6 +183,7 @@ private:
     void PlaceNewLinesBar();
     bool RestoreWindowPlace();  // true when the window was shown at its stored place
     vek::TextBox FocusedBox() const;
+    vek::TextBox WritableBox() const;  // the focused box, unless it is read-only (the pages pane)
 
     // ---- Controls (children are owned by the window and die with it)
     HWND rtfChatText = nullptr;

@@ -269,17 +269,18 @@ void frmChat::SetChangeLogCaption() {
 
 void frmChat::mnuEdit_Click() {
     const vek::EditMenuState s = edit_.MenuState(FocusedBox());
-    EnableMenuItemById(IDM_EDIT_CUT, s.cut);
+    const bool writable = ::GetFocus() != rtfPages;  // the pages pane is read-only
+    EnableMenuItemById(IDM_EDIT_CUT, s.cut && writable);
     EnableMenuItemById(IDM_EDIT_COPY, s.copy);
-    EnableMenuItemById(IDM_EDIT_DELETE, s.del);
-    EnableMenuItemById(IDM_EDIT_PASTE, s.paste);
+    EnableMenuItemById(IDM_EDIT_DELETE, s.del && writable);
+    EnableMenuItemById(IDM_EDIT_PASTE, s.paste && writable);
 }
 
-void frmChat::mnuEditUndo_Click() { edit_.Undo(FocusedBox()); }
-void frmChat::mnuEditCut_Click() { edit_.Cut(FocusedBox()); }
+void frmChat::mnuEditUndo_Click() { edit_.Undo(WritableBox()); }
+void frmChat::mnuEditCut_Click() { edit_.Cut(WritableBox()); }
 void frmChat::mnuEditCopy_Click() { edit_.Copy(FocusedBox()); }
-void frmChat::mnuEditPaste_Click() { edit_.Paste(FocusedBox()); }
-void frmChat::mnuEditDelete_Click() { edit_.Delete(FocusedBox()); }
+void frmChat::mnuEditPaste_Click() { edit_.Paste(WritableBox()); }
+void frmChat::mnuEditDelete_Click() { edit_.Delete(WritableBox()); }
 void frmChat::mnuEditSelectAll_Click() { edit_.SelectAll(FocusedBox()); }
 
 void frmChat::mnuEditFind_Click() { finder_.OpenDialog(); }

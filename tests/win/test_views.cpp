@@ -172,6 +172,12 @@ TEST_F(ViewsTest, ThePagesPaneAnswersAPageAndHiddenKindsComeBackInTheirPlaces) {
     EXPECT_EQ(ReadText(Pane(*f)), pages);
     EXPECT_EQ(ReadColored(Pane(*f)).front().color, vek::PageInColor);
 
+    // It is read-only: Cut and Delete leave its text as it is.
+    vek::win::SetSel(Pane(*f), 0, 6);
+    PressKey(*f, Pane(*f), 'X', false, true);
+    PressKey(*f, Pane(*f), VK_DELETE);
+    EXPECT_EQ(ReadText(Pane(*f)), pages);
+
     // Enter on the first page answers its sender; a double click on the last
     // answers the player paged; the focus goes to the composer each time.
     vek::win::SetSel(Pane(*f), 3, 3);
