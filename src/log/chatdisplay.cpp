@@ -76,16 +76,21 @@ void ChatDisplay::TakeShown(const ShownLine& line) {
 void ChatDisplay::EndPass(const PassFacts& facts) {
     // While a burst goes in, writing every part would cost more than the
     // part: the display takes the newest lines a few times a second, and
-    // once more when the burst is in.
+    // once more when the burst is in. A fast chat (lines coming closer
+    // together than kFastPaintMs) goes in the same way, a few passes at a
+    // time: each write costs the box about as much as the lines it carries.
+    // (Held, new lines are only counted for the new-lines bar: at once.)
     const ULONGLONG now = ::GetTickCount64();
-    if (facts.moreWaiting && now - painted_ < kBurstPaintMs) {
+    const ULONGLONG wait = facts.moreWaiting ? kBurstPaintMs : kFastPaintMs;
+    const bool later = facts.moreWaiting || (lock_.Following() && session_->Size() != counted_);
+    if (later && now - painted_ < wait) {
         // The passes after it may bring no lines: shown a little later then.
         // Armed once; the next pass that shows its lines disarms it.
         if (!late_)
-            late_ = ::SetTimer(box_, reinterpret_cast<UINT_PTR>(this), kBurstPaintMs, &ChatDisplay::ShowLate) != 0;
+            late_ = ::SetTimer(box_, reinterpret_cast<UINT_PTR>(this), static_cast<UINT>(painted_ + wait - now),
+                               &ChatDisplay::ShowLate) != 0;
         return;
     }
-    painted_ = now;
     ShowNew(facts.moreWaiting);
 }
 
@@ -94,6 +99,7 @@ void ChatDisplay::ShowNew(bool catchingUp) {
         ::KillTimer(box_, reinterpret_cast<UINT_PTR>(this));
         late_ = false;
     }
+    painted_ = ::GetTickCount64();
     const std::uint64_t n = session_->Size();
     lock_.Added(n - counted_);
     counted_ = n;
