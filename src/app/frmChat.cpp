@@ -5,6 +5,8 @@
 // frmChat_compose.cpp.
 #include "app/frmChat.h"
 
+#include <windowsx.h>
+
 #include <commctrl.h>
 #include <richedit.h>
 
@@ -91,8 +93,7 @@ void frmChat::CreateMenuBar() {
     ::AppendMenuW(log, MF_SEPARATOR, 0, nullptr);
     ::AppendMenuW(log, MF_STRING, IDM_LOG_ALERTS, L"A&lerts...");
     HMENU view = ::CreatePopupMenu();
-    // The pane of pages comes with the bounded display; until then it is offered greyed.
-    ::AppendMenuW(view, MF_STRING | MF_GRAYED, IDM_VIEW_PAGESPANE, L"Pages &Pane\tCtrl+Shift+P");
+    ::AppendMenuW(view, MF_STRING, IDM_VIEW_PAGESPANE, L"Pages &Pane\tCtrl+Shift+P");
     ::AppendMenuW(view, MF_SEPARATOR, 0, nullptr);
     ::AppendMenuW(view, MF_STRING | MF_CHECKED, IDM_VIEW_CHATLINES, L"&Chat Lines");
     ::AppendMenuW(view, MF_STRING | MF_CHECKED, IDM_VIEW_PAGELINES, L"Pa&ge Lines");
@@ -130,6 +131,7 @@ void frmChat::OnCommand(UINT id) {
         case IDM_VIEW_PAGELINES:
         case IDM_VIEW_OTHERLINES: mnuViewLines_Click(vek::kLineKinds[id - IDM_VIEW_CHATLINES]); break;
         case IDM_VIEW_ALWAYSONTOP: mnuViewAlwaysOnTop_Click(); break;
+        case IDM_VIEW_PAGESPANE: mnuViewPagesPane_Click(); break;
         default: break;
     }
 }
@@ -203,16 +205,38 @@ std::optional<LRESULT> frmChat::OnFormMessage(UINT msg, WPARAM wp, LPARAM lp) {
             if (reinterpret_cast<HMENU>(wp) == SubMenu(kEditMenu)) mnuEdit_Click();
             return 0;
         case WM_VSCROLL:
-            if (reinterpret_cast<HWND>(lp) != scrChatText) return std::nullopt;
-            scrChatText_Scroll(LOWORD(wp));
+            if (reinterpret_cast<HWND>(lp) == scrChatText) scrChatText_Scroll(LOWORD(wp));
+            else if (reinterpret_cast<HWND>(lp) == scrPages) scrPages_Scroll(LOWORD(wp));
+            else return std::nullopt;
             return 0;
         case WM_TIMER:
             if (wp == kLineTimeTimer) tmrLineTime_Timer();
+            else if (wp == kPagesTimeTimer) tmrPagesTime_Timer();
             return 0;
-        case WM_SETCURSOR:
-            if (reinterpret_cast<HWND>(wp) != lblNewLines) return std::nullopt;
-            ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
+        case WM_SETCURSOR: {
+            if (reinterpret_cast<HWND>(wp) == lblNewLines) {
+                ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
+                return TRUE;
+            }
+            POINT p{};
+            ::GetCursorPos(&p);
+            ::ScreenToClient(hWnd(), &p);
+            const RECT split = SplitterRect();
+            if (reinterpret_cast<HWND>(wp) != hWnd() || LOWORD(lp) != HTCLIENT || !::PtInRect(&split, p))
+                return std::nullopt;
+            ::SetCursor(::LoadCursorW(nullptr, IDC_SIZENS));
             return TRUE;
+        }
+        case WM_LBUTTONDOWN:
+            Splitter_MouseDown({GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
+            return 0;
+        case WM_MOUSEMOVE:
+            Splitter_MouseMove({GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
+            return 0;
+        case WM_LBUTTONUP:
+        case WM_CAPTURECHANGED:
+            Splitter_MouseUp();
+            return 0;
         case WM_ERASEBKGND:
             return 1;  // painted in WM_PAINT
         case WM_PAINT:
@@ -300,13 +324,14 @@ void frmChat::EnableFollowingControls(bool on) {
     EnableMenuItemById(IDM_LOG_START, !on);
     EnableMenuItemById(IDM_LOG_STOP, on);
     EnableEditMenu(on);
-    for (HWND h : {rtfChatText, scrChatText, cmdMessageType, txtPageTo, rtfMessage}) ::EnableWindow(h, on ? TRUE : FALSE);
+    for (HWND h : {rtfChatText, scrChatText, rtfPages, scrPages, cmdMessageType, txtPageTo, rtfMessage})
+        ::EnableWindow(h, on ? TRUE : FALSE);
 }
 
 vek::TextBox frmChat::FocusedBox() const {
     const HWND f = ::GetFocus();
     if (!f) return {};
-    if (f == rtfChatText || f == rtfMessage) return {f, true};
+    if (f == rtfChatText || f == rtfPages || f == rtfMessage) return {f, true};
     if (f == txtPageTo) return {f, false};
     return {};
 }

@@ -103,12 +103,20 @@ private:
     void mnuFileSaveTimes_Click();
     void mnuViewLines_Click(vek::LineKind kind);  // Chat, Page or Other Lines
     void mnuViewAlwaysOnTop_Click();
+    void mnuViewPagesPane_Click();
     void rtfChatText_Scroll(UINT msg, WPARAM wp);  // the player moved the display's view (by that message)
     void scrChatText_Scroll(int code);  // the display's scroll bar
     void rtfChatText_MouseMove(POINT client);
     void rtfChatText_MouseLeave();
     void lblNewLines_Click();
     void tmrLineTime_Timer();   // the mouse rested on a display line
+    void rtfPages_Scroll(UINT msg, WPARAM wp);  // the player moved the pane's view
+    void scrPages_Scroll(int code);              // the pane's scroll bar
+    void rtfPages_Answer(std::optional<std::size_t> entry);  // double click or Enter on a page line
+    void tmrPagesTime_Timer();  // the mouse rested on a pane line
+    bool Splitter_MouseDown(POINT client);  // true when the press is on the bar between display and pane
+    void Splitter_MouseMove(POINT client);
+    void Splitter_MouseUp();
     bool rtfMessage_KeyDown(int KeyCode, int Shift);
     bool rtfMessage_KeyPress(int KeyAscii);
     void rtfMessage_SelChange();
@@ -125,6 +133,7 @@ private:
     void NoteSentMessage(const std::string& target);  // the history and the names learn of a message sent
     void StepHistory(bool back);  // Ctrl+Up, Ctrl+Down
     void ReplyToPage(bool lastPaged);  // Ctrl+R, Ctrl+Shift+R
+    void AnswerPage(const std::optional<std::string>& name);  // a Page to that player, the focus in the composer
 
     // ---- What following tells
     void PassDone(bool more, const vek::PassFacts& pass) override;
@@ -169,6 +178,8 @@ private:
     void ShowMessageType(int type);
     void FindInDisplay(bool reverse);
     void UpdateNewLinesBar();
+    void ShowPagesPane(bool on);
+    RECT SplitterRect() const;  // the bar between display and pane, client pixels (empty while the pane is hidden)
     void PlaceNewLinesBar();
     bool RestoreWindowPlace();  // true when the window was shown at its stored place
     vek::TextBox FocusedBox() const;
@@ -181,6 +192,8 @@ private:
     HWND tipMessageType = nullptr;  // tooltip window of cmdMessageType
     HWND lblNewLines = nullptr;     // the new-lines bar
     HWND scrChatText = nullptr;     // the display's scroll bar, beside it: it stands for the whole session
+    HWND rtfPages = nullptr;        // the pages pane, below the display
+    HWND scrPages = nullptr;        // its scroll bar
 
     // ---- Settings
     vek::Settings settings_;
@@ -202,9 +215,13 @@ private:
     vek::EditCommands edit_;
     vek::ChatFinder finder_;
     vek::LineTimeTip lineTimeTip_;
+    vek::ChatDisplay pages_;  // the pages pane: the session's page lines
+    vek::LineTimeTip pagesTimeTip_;
 
     // ---- State
     static constexpr UINT_PTR kLineTimeTimer = 2;
+    static constexpr UINT_PTR kPagesTimeTimer = 3;
+    int splitGrab_ = -1;  // while the splitter is dragged: where in it the mouse took it, pixels
     bool FocusRedirected = false;  // the button passed the focus on once
     HWND focusBack_ = nullptr;     // the control that had the focus last
     int MessageLeft = 360;         // composer's left edge, twips

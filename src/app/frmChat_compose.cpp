@@ -33,14 +33,7 @@ void frmChat::StepHistory(bool back) {
 
 void frmChat::ReplyToPage(bool lastPaged) {
     const vek::ReplyTargets& replies = names_.Replies();
-    const std::optional<std::string>& name = lastPaged ? replies.LastPaged() : replies.LastSender();
-    if (!name) {
-        ::MessageBeep(MB_OK);
-        return;
-    }
-    ShowMessageType(sender_.SetType(vek::kPage));
-    pageTo_.SetText(*name);
-    ::SetFocus(rtfMessage);
+    AnswerPage(lastPaged ? replies.LastPaged() : replies.LastSender());
 }
 
 namespace {

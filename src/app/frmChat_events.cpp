@@ -26,7 +26,7 @@ void frmChat::Form_Load() {
                      ToWide(vek::WindowCaption({VEK_VERSION_MAJOR, VEK_VERSION_MINOR, VEK_VERSION_PATCH})).c_str());
 
     // Colours: the window paints its own background; the boxes get theirs here.
-    for (HWND h : {rtfChatText, rtfMessage}) {
+    for (HWND h : {rtfChatText, rtfPages, rtfMessage}) {
         ::SendMessageW(h, EM_SETBKGNDCOLOR, 0, vek::BackgroundColor);
         SetSel(h, 0, 0);
         CHARFORMAT2W cf{};
@@ -89,7 +89,10 @@ void frmChat::SaveWindowPlace() {
     const std::optional<vek::Placement> place = GetPlacement(hWnd());
     if (!place) return;
     settings_.placement = place;
-    if (!vek::SavePlacement(store_, *place)) ReportFailure(L"VekChat: the window's place could not be saved");
+    // The pages pane, shown or not and its height, goes with the place.
+    const bool pane = vek::SaveViewChoice(store_, settings_.view, vek::ViewChoice::PagesPane) &&
+                      vek::SaveViewChoice(store_, settings_.view, vek::ViewChoice::PaneHeight);
+    if (!vek::SavePlacement(store_, *place) || !pane) ReportFailure(L"VekChat: the window's place could not be saved");
 }
 
 // ------------------------------------------------------ following the log
@@ -134,6 +137,7 @@ void frmChat::ApplyViewChoices() {
     for (vek::LineKind kind : vek::kLineKinds)
         CheckMenuItemById(IDM_VIEW_CHATLINES + static_cast<UINT>(kind), v.shown.Has(kind));
     CheckMenuItemById(IDM_FILE_SAVETIMES, v.saveTimes);
+    if (v.pagesPane) ShowPagesPane(true);
     // Kept on top was asked for: a window the system would not raise opens as any other.
     if (v.alwaysOnTop && !ApplyAlwaysOnTop(true)) settings_.view.alwaysOnTop = false;
 }
@@ -144,10 +148,12 @@ void frmChat::SaveViewChoice(vek::ViewChoice which) {
 }
 
 void frmChat::mnuViewLines_Click(vek::LineKind kind) {
-    // Kept for the views that show lines by kind, and for saving the chat.
+    // The display shows the kinds ticked, and a save writes them.
     vek::KindFilter& shown = settings_.view.shown;
     shown = shown.With(kind, !shown.Has(kind));
     CheckMenuItemById(IDM_VIEW_CHATLINES + static_cast<UINT>(kind), shown.Has(kind));
+    display_.SetFilter(shown);
+    UpdateNewLinesBar();
     SaveViewChoice(vek::ShowChoiceOf(kind));
 }
 
@@ -159,7 +165,7 @@ void frmChat::mnuViewAlwaysOnTop_Click() {
 }
 
 bool frmChat::ApplyAlwaysOnTop(bool on) {
-    if (!SetAlwaysOnTop(hWnd(), on, {tipMessageType, lineTimeTip_.Window()})) {
+    if (!SetAlwaysOnTop(hWnd(), on, {tipMessageType, lineTimeTip_.Window(), pagesTimeTip_.Window()})) {
         ReportFailure(L"VekChat: the window could not be kept on top");
         return false;
     }

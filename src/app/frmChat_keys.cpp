@@ -45,6 +45,29 @@ std::optional<LRESULT> frmChat::OnControlMessage(HWND ctl, UINT msg, WPARAM wp, 
         }
         if (msg == WM_MOUSEMOVE) rtfChatText_MouseMove({GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
         else if (msg == WM_MOUSELEAVE) rtfChatText_MouseLeave();
+    } else if (ctl == rtfPages) {
+        if (vek::ChatDisplay::MovesView(msg, wp)) {
+            const LRESULT r = ::DefSubclassProc(ctl, msg, wp, lp);
+            rtfPages_Scroll(msg, wp);
+            return r;
+        }
+        switch (msg) {
+            case WM_MOUSEMOVE: pagesTimeTip_.MouseMoved({GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}); break;
+            case WM_MOUSELEAVE: pagesTimeTip_.MouseLeft(); break;
+            case WM_LBUTTONDBLCLK: {
+                const LRESULT r = ::DefSubclassProc(ctl, msg, wp, lp);
+                rtfPages_Answer(pages_.EntryAt({GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}));
+                return r;
+            }
+            case WM_KEYDOWN:
+                if (wp != VK_RETURN || ModifierState() != 0) break;
+                rtfPages_Answer(pages_.EntryAtCaret());
+                return 0;
+            case WM_CHAR:
+                if (wp == '\r') return 0;  // answered on its key
+                break;
+            default: break;
+        }
     } else if (ctl == txtPageTo) {
         if (msg == WM_CHAR) {
             if (keyPress(&frmChat::txtPageTo_KeyPress)) return 0;
@@ -82,11 +105,13 @@ bool frmChat::PreTranslateMessage(MSG& msg) {
     if (!IsAlive()) return false;
     if (finder_.PreTranslate(msg)) return true;
     if (msg.hwnd != hWnd() && !::IsChild(hWnd(), msg.hwnd)) return false;
-    if (msg.message == WM_MOUSEWHEEL && msg.hwnd != rtfChatText &&
-        ::WindowFromPoint({GET_X_LPARAM(msg.lParam), GET_Y_LPARAM(msg.lParam)}) == rtfChatText) {
-        // The wheel scrolls the display under the mouse, wherever the focus is.
-        ::SendMessageW(rtfChatText, WM_MOUSEWHEEL, msg.wParam, msg.lParam);
-        return true;
+    if (msg.message == WM_MOUSEWHEEL) {
+        // The wheel scrolls the display or pane under the mouse, wherever the focus is.
+        const HWND under = ::WindowFromPoint({GET_X_LPARAM(msg.lParam), GET_Y_LPARAM(msg.lParam)});
+        if (msg.hwnd != under && (under == rtfChatText || under == rtfPages)) {
+            ::SendMessageW(under, WM_MOUSEWHEEL, msg.wParam, msg.lParam);
+            return true;
+        }
     }
     if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
 
@@ -108,6 +133,10 @@ bool frmChat::RunShortcut(WPARAM k) {
     }
     if (mods == kCtrl && k == 'S') {
         mnuFileSaveChat_Click();
+        return true;
+    }
+    if (mods == (kCtrl | kShift) && k == 'P') {
+        mnuViewPagesPane_Click();
         return true;
     }
     if (k == 'R' && (mods == kCtrl || mods == (kCtrl | kShift))) {
@@ -145,8 +174,8 @@ bool frmChat::RunShortcut(WPARAM k) {
 }
 
 bool frmChat::MoveFocusByTab(bool backwards) {
-    const HWND order[] = {rtfMessage, rtfChatText, cmdMessageType, txtPageTo};
-    constexpr int n = 4;
+    const HWND order[] = {rtfMessage, rtfChatText, rtfPages, cmdMessageType, txtPageTo};
+    constexpr int n = 5;
     HWND f = ::GetFocus();
     int at = -1;
     for (int i = 0; i < n; ++i)

@@ -32,6 +32,8 @@ constexpr Place kPageToPlace{375, 3015, vek::kPageToWidthTwips, 345};
 constexpr Place kMessagePlace{360, 3000, 4095, 375};
 constexpr Place kMessageTypePlace{0, 2985, 375, 405};
 constexpr int kNewLinesBarHeight = 270;  // twips, over the display's bottom edge
+constexpr int kSplitterHeight = 90;      // twips: the bar between the display and the pages pane
+constexpr int kMinPaneHeight = 600;      // twips: the least the display and the pane each keep
 constexpr vek::Color kNewLinesBarColor = vek::Rgb(0, 72, 96);
 
 // One of the window's controls.
@@ -102,6 +104,11 @@ void frmChat::CreateControls() {
         // The display's own scroll bar could only stand for what it holds.
         {&frmChat::scrChatText, WC_SCROLLBARW, WS_CHILD | WS_VISIBLE | WS_DISABLED | SBS_VERT, IDC_CHATSCROLL,
          {0, 0, 0, 0}},
+        // The pages pane and its bar: shown from the View menu.
+        {&frmChat::rtfPages, nullptr,
+         WS_CHILD | WS_DISABLED | WS_TABSTOP | WS_BORDER | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_SAVESEL,
+         IDC_PAGES, {0, 0, 0, 0}},
+        {&frmChat::scrPages, WC_SCROLLBARW, WS_CHILD | WS_DISABLED | SBS_VERT, IDC_PAGESSCROLL, {0, 0, 0, 0}},
     };
     for (const ChildControl& c : kControls) {
         HWND h = ::CreateWindowExW(0, c.className ? c.className : RichEditClass(), L"", c.style, Px(c.place.left),
@@ -115,20 +122,27 @@ void frmChat::CreateControls() {
     // The display never stops taking text, keeps no undo history, and tells
     // nobody of its changes; the composer reports selection changes. The
     // page-target box takes a name of any length.
-    ::SendMessageW(rtfChatText, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
+    for (HWND h : {rtfChatText, rtfPages}) {
+        ::SendMessageW(h, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
+        ::SendMessageW(h, EM_SETUNDOLIMIT, 0, 0);
+    }
     ::SendMessageW(txtPageTo, EM_SETLIMITTEXT, 0, 0);
-    ::SendMessageW(rtfChatText, EM_SETUNDOLIMIT, 0, 0);
     ::SendMessageW(rtfMessage, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
     ::SendMessageW(rtfMessage, EM_SETEVENTMASK, 0, ENM_SELCHANGE);
 
-    display_.Attach(rtfChatText, scrChatText, session_, static_cast<int>(::GetACP()));
-    lines_.Add(session_);  // first: the display reads what the store took
+    const int codepage = static_cast<int>(::GetACP());
+    display_.Attach(rtfChatText, scrChatText, session_, kinds_, codepage, settings_.view.shown);
+    pages_.Attach(rtfPages, scrPages, session_, kinds_, codepage, {vek::LineKind::Page});
+    pages_.SetActive(false);  // until the pane shows
+    lines_.Add(session_);  // first: the displays read what the store took
     lines_.Add(display_);
+    lines_.Add(pages_);
     lines_.Add(names_);
     alerts_.Attach(hWnd());
     lines_.Add(alerts_);
     finder_.Attach(hWnd(), rtfChatText, display_, session_);
     lineTimeTip_.Attach(hWnd(), rtfChatText, kLineTimeTimer);
+    pagesTimeTip_.Attach(hWnd(), rtfPages, kPagesTimeTimer);
     composer_.Attach(rtfMessage);
     pageTo_.Attach(txtPageTo);
     edit_.Attach(hWnd());
@@ -164,7 +178,7 @@ void frmChat::ApplyFonts() {
     lf.lfQuality = DEFAULT_QUALITY;
     wcsncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
     UniqueFont font(::CreateFontIndirectW(&lf));
-    for (HWND h : {rtfChatText, txtPageTo, rtfMessage, lblNewLines}) {
+    for (HWND h : {rtfChatText, rtfPages, txtPageTo, rtfMessage, lblNewLines}) {
         ::SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
     }
     // RichEdits take the face and size into their own formats.
@@ -174,7 +188,7 @@ void frmChat::ApplyFonts() {
     cf.yHeight = 195;  // twips: 9.75 pt
     cf.bCharSet = ANSI_CHARSET;
     wcsncpy(cf.szFaceName, face, LF_FACESIZE - 1);
-    for (HWND h : {rtfChatText, rtfMessage}) {
+    for (HWND h : {rtfChatText, rtfPages, rtfMessage}) {
         ::SendMessageW(h, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&cf));
         ::SendMessageW(h, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&cf));
     }
@@ -197,25 +211,42 @@ void frmChat::Form_Resize() {
     const int w = vek::PixelsToTwips(rc.right - rc.left, dpi_);
     const int h = vek::PixelsToTwips(rc.bottom - rc.top, dpi_);
     const vek::Layout l = vek::ComputeLayout(w, h, MessageLeft);
-    HDWP dwp = ::BeginDeferWindowPos(5);
+    HDWP dwp = ::BeginDeferWindowPos(8);
     auto place = [&](HWND c, int left, int top, int width, int height) {
         if (dwp)
             dwp = ::DeferWindowPos(dwp, c, nullptr, Px(left), Px(top), Px(width), Px(height),
                                    SWP_NOZORDER | SWP_NOACTIVATE);
     };
-    // The display's scroll bar takes the right edge of its place.
+    // The display's scroll bar takes the right edge of its place; the pages
+    // pane, when shown, the bottom of it, below the splitter.
     const int chatWidth = Px(l.chatWidth), barWidth = std::min(::GetSystemMetrics(SM_CXVSCROLL), chatWidth);
+    int chatHeight = Px(l.chatHeight);
+    const bool pane = settings_.view.pagesPane;
+    if (pane) {
+        const int split = Px(kSplitterHeight), least = Px(kMinPaneHeight);
+        const int want = settings_.view.paneHeight > 0 ? Px(settings_.view.paneHeight) : chatHeight / 3;
+        const int paneHeight = std::max(std::min(want, chatHeight - split - least), std::min(least, chatHeight / 2));
+        chatHeight = std::max(chatHeight - split - paneHeight, 0);
+        const int paneTop = Px(kChatTextPlace.top) + chatHeight + split;
+        if (dwp)
+            dwp = ::DeferWindowPos(dwp, rtfPages, nullptr, Px(kChatTextPlace.left), paneTop, chatWidth - barWidth,
+                                   paneHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+        if (dwp)
+            dwp = ::DeferWindowPos(dwp, scrPages, nullptr, Px(kChatTextPlace.left) + chatWidth - barWidth, paneTop,
+                                   barWidth, paneHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     if (dwp)
         dwp = ::DeferWindowPos(dwp, rtfChatText, nullptr, Px(kChatTextPlace.left), Px(kChatTextPlace.top),
-                               chatWidth - barWidth, Px(l.chatHeight), SWP_NOZORDER | SWP_NOACTIVATE);
+                               chatWidth - barWidth, chatHeight, SWP_NOZORDER | SWP_NOACTIVATE);
     if (dwp)
         dwp = ::DeferWindowPos(dwp, scrChatText, nullptr, Px(kChatTextPlace.left) + chatWidth - barWidth,
-                               Px(kChatTextPlace.top), barWidth, Px(l.chatHeight), SWP_NOZORDER | SWP_NOACTIVATE);
+                               Px(kChatTextPlace.top), barWidth, chatHeight, SWP_NOZORDER | SWP_NOACTIVATE);
     place(cmdMessageType, kMessageTypePlace.left, l.buttonTop, kMessageTypePlace.width, kMessageTypePlace.height);
     place(txtPageTo, kPageToPlace.left, l.pageToTop, kPageToPlace.width, kPageToPlace.height);
     place(rtfMessage, MessageLeft, l.messageTop, l.messageWidth, kMessagePlace.height);
     if (dwp) ::EndDeferWindowPos(dwp);
     display_.Resized();
+    if (pane) pages_.Resized();
     PlaceNewLinesBar();
     lineY_ = l.lineY;
     ::InvalidateRect(hWnd(), nullptr, TRUE);
@@ -234,6 +265,9 @@ void frmChat::Paint() {
     PaintDC pdc(hWnd());
     HDC dc = pdc.get();
     ::FillRect(dc, &pdc.info().rcPaint, backgroundBrush_.get());
+    // The bar between the display and the pages pane looks like one to drag.
+    const RECT split = SplitterRect();
+    if (!::IsRectEmpty(&split)) ::FillRect(dc, &split, ::GetSysColorBrush(COLOR_BTNFACE));
     // The three pictures lie under the chat display; the line under the
     // page box shows only while the composer stands right of it.
     const int cx = ::MulDiv(kPictureWidth, dpi_, 96), cy = ::MulDiv(kPictureHeight, dpi_, 96);

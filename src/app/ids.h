@@ -42,4 +42,6 @@ enum : int {
     IDC_MESSAGETYPE,
     IDC_NEWLINES,  // the new-lines bar over the display's bottom edge
     IDC_CHATSCROLL,  // the display's scroll bar
+    IDC_PAGES,        // the pages pane
+    IDC_PAGESSCROLL,  // its scroll bar
 };

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "core/message.h"
+#include "core/session_lines.h"
 
 namespace vek {
 
@@ -118,6 +119,15 @@ void LogNames::TakeShown(const ShownLine& line) {
 void LogNames::PageSent(std::string_view target) {
     names_.See(target);
     replies_.PageSent(target);
+}
+
+std::optional<std::string> PagePartnerOf(const SessionLines& lines, std::size_t entry) {
+    if (entry >= lines.Size()) return std::nullopt;
+    while (entry > 0 && lines[entry].continues) --entry;
+    const StoredLine l = lines[entry];
+    const std::optional<LineName> name = NameOfLine(ShownText{l.text, {}}, l.color);
+    if (!name || name->role == NameRole::kSpeaker) return std::nullopt;
+    return name->name;
 }
 
 }  // namespace vek

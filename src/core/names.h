@@ -47,6 +47,13 @@ std::optional<LineName> NameOfLine(const ShownText& shown, Color color);
 inline std::optional<LineName> NameOfLine(const ShownText& shown) { return NameOfLine(shown, LineColor(shown)); }
 inline std::optional<LineName> NameOfLine(std::string_view shown) { return NameOfLine(ShownText{shown, {}}); }
 
+class SessionLines;
+
+// The other player of the page a stored entry shows (a continuation counts
+// as the line it continues): the sender of a page received, the player paged
+// for one sent. nullopt for a line that is no page, or gives no name.
+std::optional<std::string> PagePartnerOf(const SessionLines& lines, std::size_t entry);
+
 // The names seen most recently, most recent first, at most kCapacity. Names
 // that differ only in ASCII case are one name, spelled as seen last.
 class RecentNames {

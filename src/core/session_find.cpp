@@ -92,7 +92,8 @@ private:
 }  // namespace
 
 std::optional<SessionMatch> FindInSession(const SessionLines& lines, const AnsiDecoder& decoder,
-                                          std::u16string_view what, SessionSelection from, FindOptions options) {
+                                          std::u16string_view what, SessionSelection from, FindOptions options,
+                                          const KindView* shown) {
     const std::size_t count = lines.Size();
     if (what.empty() || count == 0) return std::nullopt;
     std::optional<ByteFilter> filter;
@@ -101,6 +102,7 @@ std::optional<SessionMatch> FindInSession(const SessionLines& lines, const AnsiD
     std::u16string text;
     // Searches entry `e` from `offset` as FindInText does.
     const auto search = [&](std::size_t e, std::size_t offset) -> std::optional<SessionMatch> {
+        if (shown && !shown->Shows(e)) return std::nullopt;
         const std::string_view bytes = lines.Text(e);
         if (filter && !filter->MayHold(bytes)) return std::nullopt;
         text.clear();

@@ -21,6 +21,7 @@
 #include <string_view>
 
 #include "core/find_text.h"
+#include "core/line_kinds.h"
 #include "core/session_lines.h"
 
 namespace vek {
@@ -68,8 +69,11 @@ struct SessionMatch {
 // The next match of `what` from `from`: down, the first that begins at or
 // after from.end; up, the last that ends at or before from.start. nullopt
 // when `what` is empty or nothing matches. A place past an entry's end
-// counts as its end; one past the last entry as the session's end.
+// counts as its end; one past the last entry as the session's end. With
+// `shown`, only the entries that view shows are searched (it has taken
+// every entry of `lines`).
 std::optional<SessionMatch> FindInSession(const SessionLines& lines, const AnsiDecoder& decoder,
-                                          std::u16string_view what, SessionSelection from, FindOptions options);
+                                          std::u16string_view what, SessionSelection from, FindOptions options,
+                                          const KindView* shown = nullptr);
 
 }  // namespace vek

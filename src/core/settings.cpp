@@ -1,6 +1,7 @@
 #include "core/settings.h"
 
 #include <array>
+#include <charconv>
 
 #include "core/shell_rules.h"
 
@@ -25,6 +26,8 @@ enum Name : std::size_t {
     AlwaysOnTop,
     SaveTimes,
     SaveFolder,
+    PagesPane,
+    PaneHeight,
 };
 
 struct Entry {
@@ -35,7 +38,7 @@ struct Entry {
 
 // Every stored value, in one place. The first run writes "True" to "Run
 // Before" rather than its fallback.
-constexpr std::array<Entry, 13> kTable{{
+constexpr std::array<Entry, 15> kTable{{
     {"Run Before", "", false},
     {"Log", kNoLog, true},
     {"Autostart Log", StoredBool(false), true},
@@ -49,10 +52,12 @@ constexpr std::array<Entry, 13> kTable{{
     {"Always On Top", StoredBool(false), false},
     {"Save Times With Chat", StoredBool(false), false},
     {"Save Folder", "", false},
+    {"Pages Pane", StoredBool(false), false},
+    {"Pages Pane Height", "0", false},
 }};
 
 constexpr Name NameOf(ViewChoice c) { return static_cast<Name>(ShowChatLines + static_cast<std::size_t>(c)); }
-static_assert(NameOf(ViewChoice::SaveFolder) == SaveFolder && SaveFolder + 1 == kTable.size());
+static_assert(NameOf(ViewChoice::PaneHeight) == PaneHeight && PaneHeight + 1 == kTable.size());
 
 std::string Text(SettingsStore& store, Name n) {
     StoredValue v = store.Get(kTable[n].name);
@@ -92,6 +97,13 @@ Settings ReadSettings(SettingsStore& store) {
     s.view.alwaysOnTop = Bool(store, AlwaysOnTop);
     s.view.saveTimes = Bool(store, SaveTimes);
     s.view.saveFolder = Text(store, SaveFolder);
+    s.view.pagesPane = Bool(store, PagesPane);
+    // A height of the pane: a plain number of twips, and a sane one.
+    const std::string height = Text(store, PaneHeight);
+    int twips = 0;
+    const auto [end, error] = std::from_chars(height.data(), height.data() + height.size(), twips);
+    if (error == std::errc{} && end == height.data() + height.size() && twips > 0 && twips <= kMaxPaneHeight)
+        s.view.paneHeight = twips;
     return s;
 }
 
@@ -123,6 +135,8 @@ bool SaveViewChoice(SettingsStore& store, const ViewChoices& view, ViewChoice wh
         case ViewChoice::AlwaysOnTop: value = StoredBool(view.alwaysOnTop); break;
         case ViewChoice::SaveTimes: value = StoredBool(view.saveTimes); break;
         case ViewChoice::SaveFolder: value = view.saveFolder; break;
+        case ViewChoice::PagesPane: value = StoredBool(view.pagesPane); break;
+        case ViewChoice::PaneHeight: value = std::to_string(view.paneHeight); break;
     }
     return store.Set(kTable[NameOf(which)].name, value);
 }

@@ -8,6 +8,7 @@
 //   a View menu tick, Save Times With Chat, a chat saved: that choice alone,
 //     at once ("Show Chat Lines", "Show Page Lines", "Show Other Lines",
 //     "Always On Top", "Save Times With Chat", "Save Folder")
+//   with the window's place: "Pages Pane", "Pages Pane Height"
 #pragma once
 #include <optional>
 #include <string>
@@ -19,16 +20,21 @@
 
 namespace vek {
 
+// The tallest pages pane kept, in twips (a pane on a very tall monitor).
+inline constexpr int kMaxPaneHeight = 100000;
+
 // The View menu's choices and those of saving the chat.
 struct ViewChoices {
     KindFilter shown = KindFilter::All();  // the kinds of line shown, and written by a save
     bool alwaysOnTop = false;
     bool saveTimes = false;  // each line's time in front of it in a saved chat
     std::string saveFolder;  // the folder saved to last (ANSI, as the log's path is kept); empty: none yet
+    bool pagesPane = false;  // the pages pane shows
+    int paneHeight = 0;      // the pages pane's height, twips; 0: none chosen yet
 };
 
 // Each of them, for keeping the one the player changed.
-enum class ViewChoice { ShowChatLines, ShowPageLines, ShowOtherLines, AlwaysOnTop, SaveTimes, SaveFolder };
+enum class ViewChoice { ShowChatLines, ShowPageLines, ShowOtherLines, AlwaysOnTop, SaveTimes, SaveFolder, PagesPane, PaneHeight };
 
 // The choice that says whether lines of a kind show.
 constexpr ViewChoice ShowChoiceOf(LineKind kind) {

@@ -56,24 +56,84 @@ void CALLBACK ChatDisplay::ShowLate(HWND box, UINT, UINT_PTR self, DWORD) noexce
     }
 }
 
-void ChatDisplay::Attach(HWND box, HWND bar, const SessionLines& session, int codepage) {
+void ChatDisplay::Attach(HWND box, HWND bar, const SessionLines& session, LineKinds& kinds, int codepage,
+                         KindFilter shown) {
     box_ = box;
     bar_ = bar;
     session_ = &session;
+    kinds_ = &kinds;
+    view_.emplace(kinds, shown);
     rtf_.SetCodePage(codepage);
     decoder_ = DecoderFor(codepage);
-    held_ = {session.Size(), 0};
+    const std::uint64_t n = Lines();
+    held_ = {n, 0};
     starts_.assign(1, 0);
-    counted_ = session.Size();
+    counted_ = n;
+    UpdateBar();
+}
+
+std::uint64_t ChatDisplay::Lines() {
+    kinds_->CatchUp(*session_);
+    view_->CatchUp();
+    return view_->Size();
+}
+
+void ChatDisplay::SetFilter(KindFilter shown) {
+    if (!view_ || shown == view_->Filter()) return;
+    CheckIntact();
+    Lines();
+    // The first line in view and the selection, held by store entry while
+    // the lines are numbered anew.
+    const std::size_t stored = session_->Size();
+    const auto entryOf = [&](std::uint64_t line) { return line < view_->Size() ? Entry(line) : stored; };
+    const std::size_t top = entryOf(held_.count > 0 ? View().first : held_.end());
+    SavedSel sel = SaveSel();
+    const std::size_t selStart = entryOf(sel.start.line), selEnd = entryOf(sel.end.line);
+    view_->SetFilter(shown);
+    const std::uint64_t n = view_->Size();
+    counted_ = n;
+    const auto lineOf = [&](std::size_t entry, std::size_t& offset) {
+        if (entry >= stored || !view_->Shows(entry)) offset = 0;  // the next line shown, from its start
+        return static_cast<std::uint64_t>(view_->LinesBefore(entry));
+    };
+    sel.start.line = lineOf(selStart, sel.start.offset);
+    sel.end.line = lineOf(selEnd, sel.end.offset);
+    const bool following = lock_.Following();
+    std::size_t topOffset = 0;
+    const std::uint64_t first = lineOf(top, topOffset);
+    const std::uint64_t last = std::min(n, bounds_.keep);  // a following view holds the newest
+    writing_ = true;
+    {
+        RedrawFreeze freeze(box_);
+        Fill(following ? HeldLines{n - last, last} : WindowAt(n, first, bounds_));
+        RestoreSel(sel);
+        if (following) ScrollToEnd(box_);
+        else ScrollToParagraph(static_cast<std::size_t>(std::clamp(first, held_.first, held_.end()) - held_.first));
+    }
+    writing_ = false;
+    if (!following) lock_.ViewMoved(ShowsSessionEnd());
     UpdateBar();
 }
 
 void ChatDisplay::TakeShown(const ShownLine& line) {
     // A pass's lines go in together at its end; the others now.
-    if (line.source != LineSource::Log && line.Shows()) ShowNew(false);
+    if (active_ && line.source != LineSource::Log && line.Shows()) ShowNew(false);
+}
+
+void ChatDisplay::SetActive(bool on) {
+    if (on == active_) return;
+    active_ = on;
+    if (!on) {
+        if (late_) ::KillTimer(box_, reinterpret_cast<UINT_PTR>(this));
+        late_ = false;
+        return;
+    }
+    counted_ = Lines();
+    FollowEnd();
 }
 
 void ChatDisplay::EndPass(const PassFacts& facts) {
+    if (!active_) return;
     // While a burst goes in, writing every part would cost more than the
     // part: the display takes the newest lines a few times a second, and
     // once more when the burst is in. A fast chat (lines coming closer
@@ -82,7 +142,7 @@ void ChatDisplay::EndPass(const PassFacts& facts) {
     // (Held, new lines are only counted for the new-lines bar: at once.)
     const ULONGLONG now = ::GetTickCount64();
     const ULONGLONG wait = facts.moreWaiting ? kBurstPaintMs : kFastPaintMs;
-    const bool later = facts.moreWaiting || (lock_.Following() && session_->Size() != counted_);
+    const bool later = facts.moreWaiting || (lock_.Following() && Lines() != counted_);
     if (later && now - painted_ < wait) {
         // The passes after it may bring no lines: shown a little later then.
         // Armed once; the next pass that shows its lines disarms it.
@@ -99,8 +159,9 @@ void ChatDisplay::ShowNew(bool catchingUp) {
         ::KillTimer(box_, reinterpret_cast<UINT_PTR>(this));
         late_ = false;
     }
+    const std::uint64_t n = Lines();
+    if (n == counted_ && !brief_) return;  // none of the new lines is of the kinds shown
     painted_ = ::GetTickCount64();
-    const std::uint64_t n = session_->Size();
     lock_.Added(n - counted_);
     counted_ = n;
     CheckIntact();
@@ -108,12 +169,20 @@ void ChatDisplay::ShowNew(bool catchingUp) {
     // Catching up, a screenful or so of the newest will do until the rest is in.
     const ViewBounds b = catchingUp ? ViewBounds{bounds_.batch, bounds_.batch} : bounds_;
     Apply(lock_.Following() ? PlanNewLines(n, held_, true, b) : PlanAround(n, held_, View(), bounds_), true);
+    brief_ = catchingUp;
     UpdateBar();
 }
 
 std::string_view ChatDisplay::Render(std::uint64_t a, std::uint64_t b) {
     rtf_.Begin();
-    session_->Render(static_cast<std::size_t>(a), static_cast<std::size_t>(b), rtf_);
+    if (view_->Filter().IsAll()) {
+        session_->Render(static_cast<std::size_t>(a), static_cast<std::size_t>(b), rtf_);
+    } else {
+        for (std::uint64_t i = a; i < b; ++i) {
+            const std::size_t e = Entry(i);
+            session_->Render(e, e + 1, rtf_);
+        }
+    }
     return rtf_.Finish();  // views a whole std::string: NUL-terminated
 }
 
@@ -121,7 +190,7 @@ std::vector<int> ChatDisplay::Lengths(std::uint64_t a, std::uint64_t b) {
     std::vector<int> out;
     out.reserve(static_cast<std::size_t>(b - a));
     for (std::uint64_t i = a; i < b; ++i) {
-        const std::string_view text = (*session_)[static_cast<std::size_t>(i)].text;
+        const std::string_view text = (*session_)[Entry(i)].text;
         std::size_t n = text.size();
         if (!decoder_.IsSingleByte()) {
             scratch_.clear();
@@ -150,8 +219,8 @@ std::size_t ChatDisplay::ParagraphOf(int pos) const {
 }
 
 int ChatDisplay::CharOf(Place p) const {
-    if (p.entry < held_.first || p.entry > held_.end()) return -1;
-    const std::size_t i = static_cast<std::size_t>(p.entry - held_.first);
+    if (p.line < held_.first || p.line > held_.end()) return -1;
+    const std::size_t i = static_cast<std::size_t>(p.line - held_.first);
     if (i == starts_.size() - 1) return Total();
     const int length = starts_[i + 1] - starts_[i] - 1;  // its text, without the break
     return starts_[i] + std::min(static_cast<int>(std::min<std::size_t>(p.offset, 0x7FFFFFFF)), length);
@@ -179,7 +248,7 @@ void ChatDisplay::RestoreSel(const SavedSel& s) {
     // Text that left the window takes the selection's end to the window's edge.
     auto at = [this](Place p) {
         const int c = CharOf(p);
-        return c >= 0 ? c : p.entry < held_.first ? 0 : Total();
+        return c >= 0 ? c : p.line < held_.first ? 0 : Total();
     };
     SetSel(box_, at(s.start), at(s.end));
 }
@@ -334,12 +403,12 @@ ViewLines ChatDisplay::View() {
 }
 
 bool ChatDisplay::ShowsSessionEnd() {
-    return held_.end() == session_->Size() && (held_.count == 0 || ShowsEnd(box_));
+    return held_.end() == Lines() && (held_.count == 0 || ShowsEnd(box_));
 }
 
 void ChatDisplay::UpdateBar() {
-    if (!bar_ || !session_) return;
-    const ScrollBarState s = ScrollBarFor(session_->Size(), View());
+    if (!bar_ || !view_) return;
+    const ScrollBarState s = ScrollBarFor(Lines(), View());
     SCROLLINFO si{};
     si.cbSize = sizeof si;
     si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
@@ -382,14 +451,14 @@ void ChatDisplay::ViewMoved(UINT msg, WPARAM wp) {
         return;
     }
     lock_.ViewMoved(ShowsSessionEnd());
-    Apply(PlanAround(session_->Size(), held_, View(), bounds_), true);
+    Apply(PlanAround(Lines(), held_, View(), bounds_), true);
     UpdateBar();
 }
 
 void ChatDisplay::FollowEnd() {
     lock_.Follow();
     CheckIntact();
-    Apply(PlanNewLines(session_->Size(), held_, true, bounds_), true);
+    Apply(PlanNewLines(Lines(), held_, true, bounds_), true);
     writing_ = true;
     ScrollToEnd(box_);
     writing_ = false;
@@ -398,7 +467,7 @@ void ChatDisplay::FollowEnd() {
 
 void ChatDisplay::JumpTo(std::uint64_t line, bool done) {
     CheckIntact();
-    const std::uint64_t n = session_->Size();
+    const std::uint64_t n = Lines();
     const ViewLines view = View();
     writing_ = true;
     if (line >= held_.first && line + view.count <= held_.end()) {
@@ -425,7 +494,7 @@ void ChatDisplay::BarScrolled(int code) {
             si.cbSize = sizeof si;
             si.fMask = SIF_TRACKPOS;
             if (!::GetScrollInfo(bar_, SB_CTL, &si)) return;
-            const std::uint64_t n = session_->Size();
+            const std::uint64_t n = Lines();
             const ScrollBarState s = ScrollBarFor(n, View());
             JumpTo(LineAtThumb(n, si.nTrackPos, static_cast<std::uint64_t>(s.page) * s.unit), code == SB_THUMBPOSITION);
             break;
@@ -449,16 +518,19 @@ void ChatDisplay::BarScrolled(int code) {
 SessionSelection ChatDisplay::Selection() {
     CheckIntact();
     const SavedSel s = SaveSel();
-    return {{static_cast<std::size_t>(s.start.entry), s.start.offset}, {static_cast<std::size_t>(s.end.entry), s.end.offset}};
+    // A place past the view's last line is past the session's end.
+    const auto entryOf = [this](std::uint64_t line) { return line < view_->Size() ? Entry(line) : session_->Size(); };
+    return {{entryOf(s.start.line), s.start.offset}, {entryOf(s.end.line), s.end.offset}};
 }
 
 void ChatDisplay::Select(std::size_t entry, std::size_t start, std::size_t end) {
     CheckIntact();
-    const std::uint64_t n = session_->Size();
+    const std::uint64_t n = Lines();
+    const std::uint64_t line = view_->LinesBefore(entry);
     writing_ = true;
     RedrawFreeze freeze(box_);
-    if (entry < held_.first || entry >= held_.end()) Fill(WindowAt(n, entry, bounds_));
-    const int a = CharOf({entry, start}), b = CharOf({entry, end});
+    if (line < held_.first || line >= held_.end()) Fill(WindowAt(n, line, bounds_));
+    const int a = CharOf({line, start}), b = CharOf({line, end});
     SetSel(box_, std::max(a, 0), std::max(b, 0));
     ::SendMessageW(box_, EM_SCROLLCARET, 0, 0);
     writing_ = false;
@@ -475,11 +547,16 @@ void ChatDisplay::Resized() {
 }
 
 std::optional<std::size_t> ChatDisplay::EntryAt(POINT client) {
-    if (!Intact()) return std::nullopt;  // which line is which, the edit has muddled
     POINTL p{client.x, client.y};
-    const LRESULT pos = ::SendMessageW(box_, EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&p));
+    return EntryOfChar(::SendMessageW(box_, EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&p)));
+}
+
+std::optional<std::size_t> ChatDisplay::EntryAtCaret() { return EntryOfChar(GetSel(box_).end); }
+
+std::optional<std::size_t> ChatDisplay::EntryOfChar(LRESULT pos) {
+    if (!Intact()) return std::nullopt;  // which line is which, the edit has muddled
     if (pos < 0 || pos >= Total()) return std::nullopt;
-    return static_cast<std::size_t>(held_.first + ParagraphOf(static_cast<int>(pos)));
+    return Entry(held_.first + ParagraphOf(static_cast<int>(pos)));
 }
 
 }  // namespace vek

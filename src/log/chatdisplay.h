@@ -11,6 +11,9 @@
 // then it follows the new end. The view follows new lines while it shows
 // the session's end, and stays where the player scrolled it otherwise (the
 // scroll lock).
+//
+// It shows the lines of the kinds chosen (every kind at first): its lines
+// are those of a KindView, numbered on their own, each a store entry.
 #pragma once
 #include <windows.h>
 
@@ -21,6 +24,7 @@
 #include <vector>
 
 #include "core/chat_display.h"
+#include "core/line_kinds.h"
 #include "core/scroll_lock.h"
 #include "core/session_find.h"
 #include "core/session_lines.h"
@@ -37,15 +41,29 @@ public:
     ~ChatDisplay() override;
 
     // The display box (a RichEdit without a scroll bar of its own), the
-    // scroll bar control that stands beside it, the store it shows (which
-    // must outlive this, and take each line before this does), and the code
-    // page the store's text is in.
-    void Attach(HWND box, HWND bar, const SessionLines& session, int codepage);
+    // scroll bar control that stands beside it, the store it shows and its
+    // entries' kinds (which must outlive this; the store takes each line
+    // before this does), the code page the store's text is in, and the kinds
+    // of line shown.
+    void Attach(HWND box, HWND bar, const SessionLines& session, LineKinds& kinds, int codepage,
+                KindFilter shown = KindFilter::All());
+
+    // Shows the lines of other kinds: the view stays on the line it showed
+    // first (or the next one shown), the caret and selection on their text,
+    // a following view at the end.
+    void SetFilter(KindFilter shown);
+    KindFilter Filter() const { return view_ ? view_->Filter() : KindFilter::All(); }
+    // The view's lines, of the entries stored so far.
+    std::uint64_t Lines();
 
     // A line of the pass under way waits for EndPass; AppendData's text and
     // a notice show at once.
     void TakeShown(const ShownLine& line) override;
     void EndPass(const PassFacts& facts) override;
+
+    // A display not in use (a hidden pane) does nothing as lines come; made
+    // active again, it shows the newest and follows them.
+    void SetActive(bool on);
 
     // Whether new lines bring the view along, and how many came while not.
     const ScrollLock& Lock() const { return lock_; }
@@ -69,24 +87,28 @@ public:
 
     // The display's selection as places in the store.
     SessionSelection Selection();
-    // Selects text of one entry (UTF-16 offsets), bringing it in first when
-    // the display does not hold it, and scrolls it into view.
+    // Selects text of one entry the display shows (UTF-16 offsets), bringing
+    // it in first when the display does not hold it, and scrolls it into view.
     void Select(std::size_t entry, std::size_t start, std::size_t end);
     // How the store's bytes read as UTF-16.
     const AnsiDecoder& Decoder() const { return decoder_; }
+    // Which store entries the display shows (null before Attach).
+    const KindView* Shown() const { return view_ ? &*view_ : nullptr; }
 
     // The store entry shown at a point of the box's client area; nullopt
     // when the point lies beyond the last line.
     std::optional<std::size_t> EntryAt(POINT client);
+    // The store entry of the line the caret is on; nullopt when there is none.
+    std::optional<std::size_t> EntryAtCaret();
 
-    // The store entries the display holds.
+    // The lines (of the view) the display holds.
     HeldLines Held() const { return held_; }
     // How much the display holds and in what steps; for tests, before lines come.
     void SetBounds(ViewBounds b) { bounds_ = b; }
 
 private:
-    struct Place {  // a selection end in the store, or past its end
-        std::uint64_t entry = 0;
+    struct Place {  // a selection end in the view's lines, or past their end
+        std::uint64_t line = 0;
         std::size_t offset = 0;
     };
     struct SavedSel {
@@ -106,16 +128,20 @@ private:
     void Apply(const WindowChange& c, bool repaint);
     // Fills the display anew with `held` (the caller places view and selection).
     void Fill(HeldLines held);
+    // The store entry shown at character `pos`; nullopt beyond the last line.
+    std::optional<std::size_t> EntryOfChar(LRESULT pos);
     // Reads where the paragraphs start from the box's own text.
     void ReadStarts();
     // Shows store line `line` first; done: the end of a drag or a jump.
     void JumpTo(std::uint64_t line, bool done);
-    // The RTF of entries [a, b).
+    // The store entry of the view's line.
+    std::size_t Entry(std::uint64_t line) const { return view_->Entry(static_cast<std::size_t>(line)); }
+    // The RTF of lines [a, b).
     std::string_view Render(std::uint64_t a, std::uint64_t b);
     // Inserts `rtf` at character `at`.
     void Insert(int at, std::string_view rtf);
     void Delete(int from, int to);
-    // Characters entries [a, b) take in the box, line breaks included.
+    // Characters lines [a, b) take in the box, line breaks included.
     std::vector<int> Lengths(std::uint64_t a, std::uint64_t b);
 
     // Whether the box still holds a paragraph per held entry. Emptied by the
@@ -146,6 +172,8 @@ private:
     HWND box_ = nullptr;
     HWND bar_ = nullptr;
     const SessionLines* session_ = nullptr;
+    LineKinds* kinds_ = nullptr;
+    std::optional<KindView> view_;
     AnsiDecoder decoder_;
     ChatRtf rtf_;
     ViewBounds bounds_;
@@ -156,8 +184,10 @@ private:
     bool writing_ = false;
     bool edited_ = false;  // the player's edit took or made line breaks
     bool late_ = false;    // the ShowLate timer is set
+    bool active_ = true;
+    bool brief_ = false;   // a burst going in left only its newest lines held
     ScrollLock lock_;
-    std::uint64_t counted_ = 0;  // store entries the scroll lock has counted
+    std::uint64_t counted_ = 0;  // lines the scroll lock has counted
 };
 
 }  // namespace vek

@@ -67,7 +67,7 @@ ChatFinder::Result ChatFinder::FindNext(bool reverse) {
     options.matchCase = (params_.Flags & FR_MATCHCASE) != 0;
     options.wholeWord = (params_.Flags & FR_WHOLEWORD) != 0;
     const std::optional<SessionMatch> found =
-        FindInSession(*session_, display_->Decoder(), what, display_->Selection(), options);
+        FindInSession(*session_, display_->Decoder(), what, display_->Selection(), options, display_->Shown());
     if (!found) return Result::NotFound;
     display_->Select(found->entry, found->range.start, found->range.end);
     // Shown while the focus is elsewhere (in the dialog, the composer).

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "../../tools/fakegame/game_formats.h"
+#include "core/session_lines.h"
 
 namespace vek {
 
@@ -147,6 +148,19 @@ TEST(LogNames, TheFollowedLinesAndThePagesSentGiveTheNames) {
     EXPECT_EQ(log.Recent().Names(), (std::vector<std::string>{"Dahlia", "Edric", "Corvin", "Aldric"}));
     EXPECT_EQ(log.Replies().LastSender(), "Corvin");
     EXPECT_EQ(log.Replies().LastPaged(), "Dahlia");
+}
+
+TEST(PagePartnerOf, TheOtherPlayerOfAStoredPageEitherWay) {
+    SessionLines lines;
+    const std::vector<std::string> echo = fakegame::EchoBodies("/\"Dahlia\" see you");
+    for (const std::string& body : {fakegame::SayLine("Aldric", "hi"), fakegame::PageInLine("Corvin", "one\rtwo"),
+                                    echo.at(0), echo.at(1), fakegame::PageTextLine("Edric", "x")})
+        lines.Append(ShapeLogLine(FollowedLine(body), false));
+    lines.Append(ShapeNotice(fakegame::PageInLine("Fenna", "x")));
+    const std::optional<std::string> want[] = {std::nullopt, "Corvin", "Corvin" /* the line's second paragraph */,
+                                               "Dahlia", "Dahlia", "Edric", std::nullopt, std::nullopt /* past the end */};
+    ASSERT_EQ(lines.Size(), 7u);
+    for (std::size_t e = 0; e < std::size(want); ++e) EXPECT_EQ(PagePartnerOf(lines, e), want[e]) << "entry " << e;
 }
 
 }  // namespace

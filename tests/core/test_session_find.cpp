@@ -102,5 +102,20 @@ TEST(FindInSession, DoubleByteEntriesCountInUtf16Units) {
     EXPECT_EQ(FindInSession(s, dbcs, u"abc", {{0, 6}, {0, 6}}, {true, false, true}), std::nullopt);
 }
 
+// A display that hides some kinds searches only the lines it shows, either way.
+TEST(FindInSession, OnlyTheKindsAViewShows) {
+    SessionLines s;
+    Fill(s, {"ruby one", "ruby two", "ruby three"});
+    LineKinds kinds;
+    kinds.Add(LineKind::Chat, false);
+    kinds.Add(LineKind::Page, false);
+    kinds.Add(LineKind::Chat, false);
+    const KindView chat(kinds, {LineKind::Chat});
+    const AnsiDecoder d = AnsiDecoder::SingleByte(Latin1());
+    EXPECT_EQ(FindInSession(s, d, u"ruby", {{0, 4}, {0, 4}}, {true}, &chat), (SessionMatch{2, {0, 4}}));
+    EXPECT_EQ(FindInSession(s, d, u"ruby", {{2, 0}, {2, 0}}, {}, &chat), (SessionMatch{0, {0, 4}}));
+    EXPECT_EQ(FindInSession(s, d, u"two", {}, {true}, &chat), std::nullopt);
+}
+
 }  // namespace
 }  // namespace vek

@@ -163,6 +163,8 @@ TEST(Settings, TheViewChoicesReadTheirDefaultsWhenAbsentOrDamaged) {
         KindFilter shown;
         bool onTop, times;
         std::string folder;
+        bool pane = false;
+        int paneHeight = 0;
     } cases[] = {
         {"nothing", {}, {}, KindFilter::All(), false, false, ""},
         {"all set",
@@ -171,22 +173,29 @@ TEST(Settings, TheViewChoicesReadTheirDefaultsWhenAbsentOrDamaged) {
           {"Show Other Lines", "no"},
           {"Always On Top", "True"},
           {"Save Times With Chat", "yes"},
-          {"Save Folder", "C:\\R&D logs"}},
+          {"Save Folder", "C:\\R&D logs"},
+          {"Pages Pane", "True"},
+          {"Pages Pane Height", "1440"}},
          {},
          {LineKind::Page},
          true,
          true,
-         "C:\\R&D logs"},
+         "C:\\R&D logs",
+         true,
+         1440},
         {"damaged",
-         {{"Show Chat Lines", "maybe"}, {"Show Page Lines", ""}, {"Always On Top", "x"}, {"Save Times With Chat", "?"}},
+         {{"Show Chat Lines", "maybe"}, {"Show Page Lines", ""}, {"Always On Top", "x"}, {"Save Times With Chat", "?"},
+          {"Pages Pane", "perhaps"}, {"Pages Pane Height", "1440 twips"}},
          {},
          KindFilter::All(),
          false,
          false,
          ""},
+        {"a height beyond reason", {{"Pages Pane Height", "-300"}}, {}, KindFilter::All(), false, false, ""},
+        {"a height past an int", {{"Pages Pane Height", "99999999999"}}, {}, KindFilter::All(), false, false, ""},
         {"of another type",
          {},
-         {"Show Other Lines", "Always On Top", "Save Times With Chat", "Save Folder"},
+         {"Show Other Lines", "Always On Top", "Save Times With Chat", "Save Folder", "Pages Pane Height"},
          KindFilter::All(),
          false,
          false,
@@ -201,6 +210,8 @@ TEST(Settings, TheViewChoicesReadTheirDefaultsWhenAbsentOrDamaged) {
         EXPECT_EQ(v.alwaysOnTop, c.onTop) << c.name;
         EXPECT_EQ(v.saveTimes, c.times) << c.name;
         EXPECT_EQ(v.saveFolder, c.folder) << c.name;
+        EXPECT_EQ(v.pagesPane, c.pane) << c.name;
+        EXPECT_EQ(v.paneHeight, c.paneHeight) << c.name;
     }
 }
 
@@ -209,6 +220,8 @@ TEST(Settings, AViewChoiceSavedWritesThatChoiceAloneAndReadsBack) {
     v.shown = {vek::LineKind::Chat, vek::LineKind::Other};
     v.alwaysOnTop = true;
     v.saveFolder = "D:\\";
+    v.pagesPane = true;
+    v.paneHeight = 2000;
     const struct {
         vek::ViewChoice which;
         const char* name;
@@ -220,6 +233,8 @@ TEST(Settings, AViewChoiceSavedWritesThatChoiceAloneAndReadsBack) {
         {vek::ViewChoice::AlwaysOnTop, "Always On Top", "True"},
         {vek::ViewChoice::SaveTimes, "Save Times With Chat", "False"},
         {vek::ViewChoice::SaveFolder, "Save Folder", "D:\\"},
+        {vek::ViewChoice::PagesPane, "Pages Pane", "True"},
+        {vek::ViewChoice::PaneHeight, "Pages Pane Height", "2000"},
     };
     MapStore all;
     for (const auto& c : cases) {
@@ -233,6 +248,8 @@ TEST(Settings, AViewChoiceSavedWritesThatChoiceAloneAndReadsBack) {
     EXPECT_EQ(back.alwaysOnTop, v.alwaysOnTop);
     EXPECT_EQ(back.saveTimes, v.saveTimes);
     EXPECT_EQ(back.saveFolder, v.saveFolder);
+    EXPECT_EQ(back.pagesPane, v.pagesPane);
+    EXPECT_EQ(back.paneHeight, v.paneHeight);
 
     MapStore refusing;
     refusing.refuse = {"Always On Top"};

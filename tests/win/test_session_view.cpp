@@ -39,7 +39,7 @@ protected:
         ASSERT_TRUE(parent && box && bar);
         SendMessageW(box, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
         SendMessageW(box, EM_SETUNDOLIMIT, 0, 0);
-        display.Attach(box, bar, session, 1252);
+        display.Attach(box, bar, session, kinds, 1252);
     }
     void TearDown() override { DestroyWindow(parent); }
 
@@ -87,6 +87,7 @@ protected:
 
     HWND parent = nullptr, box = nullptr, bar = nullptr;
     vek::SessionLines session;
+    vek::LineKinds kinds;
     vek::ChatDisplay display;
 };
 
@@ -181,6 +182,56 @@ TEST_F(SessionViewTest, FollowingTheOldestLeaveInBatchesAndTheCaretRuleHolds) {
         }
         EXPECT_EQ(LineAt(vek::win::CharCount(box) - 1), Text(session.Size() - 1));
     }
+}
+
+// Every seventh line a page, the rest said lines: Aldric":" line N, as the
+// display shows them.
+std::string KindInput(std::size_t i) {
+    return i % 7 == 3 ? "[2026-12-07 11:30:05] Corvin pages you: " + Text(i) + "\r\n"
+                      : "[2026-12-07 11:30:05] {Aldric}\":\" " + Text(i) + "\r\n";
+}
+
+TEST_F(SessionViewTest, KindsHiddenKeepTheViewOnItsLineAndCountOnlyWhatShows) {
+    for (std::size_t i = 0; i < 70000; ++i) session.Append(vek::ShapeInput(KindInput(i)));
+    display.EndPass({});
+    // Reading back in the middle, on a said line.
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_POS;
+    si.nPos = 35000;
+    SetScrollInfo(bar, SB_CTL, &si, FALSE);
+    display.BarScrolled(SB_THUMBPOSITION);
+    const std::string top = TopLine();
+    ASSERT_EQ(top.find("pages"), std::string::npos) << top;
+    const int from = static_cast<int>(SendMessageW(box, EM_LINEINDEX, SendMessageW(box, EM_GETFIRSTVISIBLELINE, 0, 0), 0));
+    vek::win::SetSel(box, from + 10, from + 16);
+    const std::string selected = Selected();
+
+    display.SetFilter({vek::LineKind::Chat});
+    EXPECT_EQ(TopLine(), top);
+    EXPECT_EQ(Selected(), selected);
+    EXPECT_EQ(ReadText(box).find("pages"), std::string::npos);
+    EXPECT_EQ(Bar().nMax + 1, 60000) << "the bar stands for the lines shown";
+    // New lines while held: only those of the kinds shown are counted.
+    for (std::size_t i = 70000; i < 70014; ++i) session.Append(vek::ShapeInput(KindInput(i)));
+    display.EndPass({});
+    EXPECT_FALSE(display.Lock().Following());
+    EXPECT_EQ(display.Lock().NewLines(), 12u);
+    // Find skips what is hidden.
+    const auto found = vek::FindInSession(session, display.Decoder(), u"0035003",
+                                          display.Selection(), {}, display.Shown());
+    EXPECT_FALSE(found) << "line 35003 is a page";
+
+    display.SetFilter(vek::KindFilter::All());
+    EXPECT_EQ(TopLine(), top) << "the pages are back in their places";
+    EXPECT_EQ(Selected(), selected);
+    EXPECT_EQ(Bar().nMax + 1, 70014);
+
+    // Following, a view of the pages alone ends with the newest page.
+    display.FollowEnd();
+    display.SetFilter({vek::LineKind::Page});
+    EXPECT_TRUE(display.Lock().Following());
+    EXPECT_EQ(LineAt(vek::win::CharCount(box) - 1), "Corvin pages you: " + Text(70010));
 }
 
 // A fast chat's passes are written a few at a time: a pass soon after a

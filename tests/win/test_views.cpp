@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "game_formats.h"
 #include "support/winapp.h"
 #include "win/richedit.h"
 #include "win/text.h"
@@ -90,7 +91,7 @@ TEST_F(ViewsTest, TheMenusKeepTheirOrderAndTheViewMenuComesAfterLog) {
                                                              "Save Chat &As...\tCtrl+S", "Save &Times With Chat",
                                                              "-", "E&xit"}));
     EXPECT_EQ(Items(ViewMenu(*f)),
-              (std::vector<std::string>{"Pages &Pane\tCtrl+Shift+P [grey]", "-", "&Chat Lines [x]",
+              (std::vector<std::string>{"Pages &Pane\tCtrl+Shift+P", "-", "&Chat Lines [x]",
                                         "Pa&ge Lines [x]", "&Other Lines [x]", "-", "Always on &Top"}));
 }
 
@@ -117,7 +118,7 @@ TEST_F(ViewsTest, AlwaysOnTopPutsTheWindowAboveOthersAndComesBackAtStart) {
     ASSERT_TRUE(f);
     EXPECT_FALSE(Topmost(*f));
     const std::vector<HWND> tips = OwnedWindows(*f, TOOLTIPS_CLASSW);
-    EXPECT_EQ(tips.size(), 2u);  // the type button's and the line time's
+    EXPECT_EQ(tips.size(), 3u);  // the type button's and the line times' of display and pane
     Command(*f, IDM_VIEW_ALWAYSONTOP);
     EXPECT_TRUE(Topmost(*f));
     EXPECT_EQ(Items(ViewMenu(*f))[6], "Always on &Top [x]");
@@ -132,6 +133,88 @@ TEST_F(ViewsTest, AlwaysOnTopPutsTheWindowAboveOthersAndComesBackAtStart) {
     ASSERT_TRUE(f);
     EXPECT_TRUE(Topmost(*f));
     EXPECT_EQ(Items(ViewMenu(*f))[6], "Always on &Top [x]");
+}
+
+// ------------------------------------------------------ the pages pane, kinds
+
+HWND Pane(const frmChat& f) { return ::GetDlgItem(f.hWnd(), IDC_PAGES); }
+
+// The top of a window in its parent's client area.
+int TopOf(HWND w) {
+    RECT r{};
+    ::GetWindowRect(w, &r);
+    ::MapWindowPoints(nullptr, ::GetParent(w), reinterpret_cast<POINT*>(&r), 2);
+    return r.top;
+}
+
+TEST_F(ViewsTest, ThePagesPaneAnswersAPageAndHiddenKindsComeBackInTheirPlaces) {
+    TempDir dir;
+    const std::string log = dir.file("chat.txt");
+    AppendBytes(log, "");
+    auto f = MakeFollowingForm(log);
+    ASSERT_TRUE(f);
+    const std::vector<std::string> echo = fakegame::EchoBodies("/\"Dahlia\" see you");
+    const std::string say = fakegame::LogLine({}, fakegame::SayLine("Aldric", "hello {all}"));
+    const std::string page = fakegame::LogLine({}, fakegame::PageInLine("Corvin", "psst"));
+    const std::string channel = fakegame::LogLine({}, fakegame::ChannelLine("Guild", "Brenna", "40 gold"));
+    const std::string sent = fakegame::LogLine({}, echo.at(0)) + fakegame::LogLine({}, echo.at(1));
+    const std::string bytes = say + page + channel + sent;
+    const std::string all = ShownText(bytes), pages = ShownText(page + sent);
+    ASSERT_EQ(pages, "Corvin pages you: psst\rPaged Dahlia.\rYou page Dahlia: see you\r");
+    AppendBytes(log, bytes);
+    ASSERT_TRUE(PumpUntil(*f, [&] { return ReadText(Display(*f)) == all; })) << ReadText(Display(*f));
+
+    // Ctrl+Shift+P shows the pane with the pages, in the display's colours, and focuses it.
+    PressKey(*f, ComposerBox(*f), 'P', true, true);
+    ASSERT_TRUE(::IsWindowVisible(Pane(*f)));
+    EXPECT_EQ(Items(ViewMenu(*f))[0], "Pages &Pane\tCtrl+Shift+P [x]");
+    EXPECT_EQ(::GetFocus(), Pane(*f));
+    EXPECT_EQ(ReadText(Pane(*f)), pages);
+    EXPECT_EQ(ReadColored(Pane(*f)).front().color, vek::PageInColor);
+
+    // Enter on the first page answers its sender; a double click on the last
+    // answers the player paged; the focus goes to the composer each time.
+    vek::win::SetSel(Pane(*f), 3, 3);
+    PressKey(*f, Pane(*f), VK_RETURN);
+    EXPECT_TRUE(::IsWindowVisible(PageBox(*f)));
+    EXPECT_EQ(vek::win::ToAnsi(vek::win::WindowTextWide(PageBox(*f))), "Corvin");
+    EXPECT_EQ(::GetFocus(), ComposerBox(*f));
+    const int lastLine = static_cast<int>(ReadText(Pane(*f)).rfind("You"));
+    POINTL at{};
+    ::SendMessageW(Pane(*f), EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at), lastLine + 2);
+    ::SendMessageW(Pane(*f), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(at.x + 1, at.y + 2));
+    PumpPending(f.get());
+    EXPECT_EQ(vek::win::ToAnsi(vek::win::WindowTextWide(PageBox(*f))), "Dahlia");
+    EXPECT_EQ(::GetFocus(), ComposerBox(*f));
+
+    // Pages unticked leave the display, never the pane; ticked back they are where they were.
+    Command(*f, IDM_VIEW_PAGELINES);
+    EXPECT_EQ(ReadText(Display(*f)), ShownText(say + channel));
+    EXPECT_EQ(SessionLineCount(*f), 2) << "the scroll bar stands for what shows";
+    EXPECT_EQ(ReadText(Pane(*f)), pages);
+    Command(*f, IDM_VIEW_PAGELINES);
+    EXPECT_EQ(ReadText(Display(*f)), all);
+
+    // The splitter dragged up 30 pixels makes the pane taller by as much.
+    const int paneTop = TopOf(Pane(*f)), split = TopOf(Pane(*f)) - 2;
+    ::SendMessageW(f->hWnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, split));
+    ::SendMessageW(f->hWnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(20, split - 30));
+    ::SendMessageW(f->hWnd(), WM_LBUTTONUP, 0, MAKELPARAM(20, split - 30));
+    EXPECT_EQ(TopOf(Pane(*f)), paneTop - 30);
+
+    // Shown and its height come back with the window's place.
+    RECT before{};
+    ::GetWindowRect(Pane(*f), &before);
+    Command(*f, IDM_FILE_EXIT);
+    EXPECT_EQ(ReadSetting("Pages Pane"), "True");
+    f = MakeForm();
+    ASSERT_TRUE(f);
+    EXPECT_TRUE(::IsWindowVisible(Pane(*f)));
+    RECT after{};
+    ::GetWindowRect(Pane(*f), &after);
+    EXPECT_NEAR(after.bottom - after.top, before.bottom - before.top, 1);
+    Command(*f, IDM_VIEW_PAGESPANE);
+    EXPECT_FALSE(::IsWindowVisible(Pane(*f)));
 }
 
 // ------------------------------------------------------------ Save Chat As
