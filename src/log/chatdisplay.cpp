@@ -154,6 +154,10 @@ void ChatDisplay::EndPass(const PassFacts& facts) {
     ShowNew(facts.moreWaiting);
 }
 
+void ChatDisplay::ShowWaiting() {
+    if (active_ && late_) ShowNew(false);
+}
+
 void ChatDisplay::ShowNew(bool catchingUp) {
     if (late_) {
         ::KillTimer(box_, reinterpret_cast<UINT_PTR>(this));

@@ -60,6 +60,9 @@ public:
     // a notice show at once.
     void TakeShown(const ShownLine& line) override;
     void EndPass(const PassFacts& facts) override;
+    // Lines of passes that wait to be written together go in now (the
+    // follower stopped).
+    void ShowWaiting();
 
     // A display not in use (a hidden pane) does nothing as lines come; made
     // active again, it shows the newest and follows them.
