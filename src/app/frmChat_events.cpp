@@ -107,6 +107,7 @@ void frmChat::StartLog() {
 
 void frmChat::StopLog() {
     log_.Stop();
+    display_.ShowWaiting();  // the last passes' lines, before anything else happens
     EnableFollowingControls(false);
 }
 

@@ -136,17 +136,26 @@ void ChatDisplay::EndPass(const PassFacts& facts) {
     if (!active_) return;
     // While a burst goes in, writing every part would cost more than the
     // part: the display takes the newest lines a few times a second, and
-    // once more when the burst is in.
+    // once more when the burst is in. A fast chat (lines coming closer
+    // together than kFastPaintMs) goes in the same way, a few passes at a
+    // time: each write costs the box about as much as the lines it carries.
+    // (Held, new lines are only counted for the new-lines bar: at once.)
     const ULONGLONG now = ::GetTickCount64();
-    if (facts.moreWaiting && now - painted_ < kBurstPaintMs) {
+    const ULONGLONG wait = facts.moreWaiting ? kBurstPaintMs : kFastPaintMs;
+    const bool later = facts.moreWaiting || (lock_.Following() && Lines() != counted_);
+    if (later && now - painted_ < wait) {
         // The passes after it may bring no lines: shown a little later then.
         // Armed once; the next pass that shows its lines disarms it.
         if (!late_)
-            late_ = ::SetTimer(box_, reinterpret_cast<UINT_PTR>(this), kBurstPaintMs, &ChatDisplay::ShowLate) != 0;
+            late_ = ::SetTimer(box_, reinterpret_cast<UINT_PTR>(this), static_cast<UINT>(painted_ + wait - now),
+                               &ChatDisplay::ShowLate) != 0;
         return;
     }
-    painted_ = now;
     ShowNew(facts.moreWaiting);
+}
+
+void ChatDisplay::ShowWaiting() {
+    if (active_ && late_) ShowNew(false);
 }
 
 void ChatDisplay::ShowNew(bool catchingUp) {
@@ -156,6 +165,7 @@ void ChatDisplay::ShowNew(bool catchingUp) {
     }
     const std::uint64_t n = Lines();
     if (n == counted_ && !brief_) return;  // none of the new lines is of the kinds shown
+    painted_ = ::GetTickCount64();
     lock_.Added(n - counted_);
     counted_ = n;
     CheckIntact();

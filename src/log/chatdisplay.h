@@ -5,7 +5,8 @@
 // the cost of a new line stay flat all evening). Its scroll bar, a control
 // of its own beside the box, stands for the whole session.
 //
-// New lines go in at the end in one RTF insertion per pass. The player's
+// New lines go in at the end in one RTF insertion per pass, or per few
+// passes while they come fast (at most a tenth of a second late). The player's
 // caret and selection stay on their text, unless the caret stood at the end;
 // then it follows the new end. The view follows new lines while it shows
 // the session's end, and stays where the player scrolled it otherwise (the
@@ -59,6 +60,9 @@ public:
     // a notice show at once.
     void TakeShown(const ShownLine& line) override;
     void EndPass(const PassFacts& facts) override;
+    // Lines of passes that wait to be written together go in now (the
+    // follower stopped).
+    void ShowWaiting();
 
     // A display not in use (a hidden pane) does nothing as lines come; made
     // active again, it shows the newest and follows them.
@@ -115,8 +119,9 @@ private:
         bool caretAtEnd = false;
     };
 
-    // A pass that was not shown (a burst went on) is shown this long after,
-    // should no pass with lines come before.
+    // A pass that was not shown (a burst went on, or the last write was
+    // too recent) is shown when its wait is over, should no pass with lines
+    // come before.
     static void CALLBACK ShowLate(HWND box, UINT, UINT_PTR self, DWORD) noexcept;
     // Brings the session's new lines in (following) or counts them (held);
     // catchingUp: more is waiting.
@@ -162,8 +167,10 @@ private:
     int CharOf(Place p) const;  // -1 when the window does not hold it
     void UpdateBar();
 
-    // How often the display is written while a burst goes in.
+    // How often the display is written while a burst goes in, and while
+    // lines come faster than that of a fast chat.
     static constexpr ULONGLONG kBurstPaintMs = 250;
+    static constexpr ULONGLONG kFastPaintMs = 100;
 
     HWND box_ = nullptr;
     HWND bar_ = nullptr;
@@ -176,7 +183,7 @@ private:
     HeldLines held_;
     std::vector<int> starts_{0};  // where each held paragraph starts; last: the text's end
     std::u16string scratch_;
-    ULONGLONG painted_ = 0;  // when a pass last wrote the display
+    ULONGLONG painted_ = 0;  // when new lines were last shown
     bool writing_ = false;
     bool edited_ = false;  // the player's edit took or made line breaks
     bool late_ = false;    // the ShowLate timer is set

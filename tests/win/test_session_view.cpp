@@ -43,10 +43,12 @@ protected:
     }
     void TearDown() override { DestroyWindow(parent); }
 
-    // Lines straight into the store, then shown as after a pass.
+    // Lines straight into the store, then shown as after a pass (passes
+    // close together are written together, a moment later).
     void Add(std::size_t from, std::size_t to) {
         for (std::size_t i = from; i < to; ++i) session.Append(vek::ShapeInput(Input(i)));
         display.EndPass({});
+        PumpUntil([&] { return !display.Lock().Following() || display.Held().end() == session.Size(); }, 2000);
         PumpPending();
     }
     // The text of the display line at character `at`.
@@ -230,6 +232,26 @@ TEST_F(SessionViewTest, KindsHiddenKeepTheViewOnItsLineAndCountOnlyWhatShows) {
     display.SetFilter({vek::LineKind::Page});
     EXPECT_TRUE(display.Lock().Following());
     EXPECT_EQ(LineAt(vek::win::CharCount(box) - 1), "Corvin pages you: " + Text(70010));
+}
+
+// A fast chat's passes are written a few at a time: a pass soon after a
+// write waits, and shows without another pass coming; one after a pause
+// shows at once.
+TEST_F(SessionViewTest, PassesCloseTogetherAreWrittenTogetherAndNoneWaitsForAnother) {
+    Add(0, 10);
+    const ULONGLONG written = GetTickCount64();
+    for (std::size_t i = 10; i < 13; ++i) {
+        session.Append(vek::ShapeInput(Input(i)));
+        display.EndPass({});
+    }
+    if (GetTickCount64() - written < 100) EXPECT_EQ(display.Held().end(), 10u) << "the passes wait for one write";
+    EXPECT_TRUE(PumpUntil([&] { return display.Held().end() == 13; }, 1000)) << "shown with no pass after them";
+    EXPECT_EQ(LineAt(vek::win::CharCount(box) - 1), Text(12));
+    PumpUntil([] { return false; }, 150);
+    session.Append(vek::ShapeInput(Input(13)));
+    display.EndPass({});
+    EXPECT_EQ(display.Held().end(), 14u) << "after a pause, at once";
+    EXPECT_EQ(LineAt(vek::win::CharCount(box) - 1), Text(13));
 }
 
 }  // namespace
