@@ -89,10 +89,7 @@ void frmChat::SaveWindowPlace() {
     const std::optional<vek::Placement> place = GetPlacement(hWnd());
     if (!place) return;
     settings_.placement = place;
-    // The pages pane, shown or not and its height, goes with the place.
-    const bool pane = vek::SaveViewChoice(store_, settings_.view, vek::ViewChoice::PagesPane) &&
-                      vek::SaveViewChoice(store_, settings_.view, vek::ViewChoice::PaneHeight);
-    if (!vek::SavePlacement(store_, *place) || !pane) ReportFailure(L"VekChat: the window's place could not be saved");
+    if (!vek::SavePlacement(store_, *place)) ReportFailure(L"VekChat: the window's place could not be saved");
 }
 
 // ------------------------------------------------------ following the log

@@ -11,6 +11,7 @@
 
 void frmChat::mnuViewPagesPane_Click() {
     ShowPagesPane(!settings_.view.pagesPane);
+    SaveViewChoice(vek::ViewChoice::PagesPane);
     // Shown, it takes the focus (the keyboard reaches it); hidden, the focus leaves it.
     if (settings_.view.pagesPane && ::IsWindowEnabled(rtfPages)) ::SetFocus(rtfPages);
     else if (!settings_.view.pagesPane && ::GetFocus() == rtfPages) ::SetFocus(rtfMessage);
@@ -93,4 +94,5 @@ void frmChat::Splitter_MouseUp() {
     if (splitGrab_ < 0) return;
     splitGrab_ = -1;
     if (::GetCapture() == hWnd()) ::ReleaseCapture();
+    SaveViewChoice(vek::ViewChoice::PaneHeight);  // the height the player left it at
 }

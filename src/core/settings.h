@@ -8,7 +8,8 @@
 //   a View menu tick, Save Times With Chat, a chat saved: that choice alone,
 //     at once ("Show Chat Lines", "Show Page Lines", "Show Other Lines",
 //     "Always On Top", "Save Times With Chat", "Save Folder")
-//   with the window's place: "Pages Pane", "Pages Pane Height"
+//     and "Pages Pane" when the pane is shown or hidden, "Pages Pane Height"
+//     when the bar above it is let go
 #pragma once
 #include <optional>
 #include <string>
