@@ -49,17 +49,21 @@ void frmChat::tmrPagesTime_Timer() {
         pagesTimeTip_.Show(session_[*entry].lead);
 }
 
-RECT frmChat::SplitterRect() const {
+namespace {
+
+// Where a child window lies in its parent's client area.
+RECT PlaceInParent(HWND child) {
     RECT r{};
-    if (!settings_.view.pagesPane) return r;
-    RECT chat{}, pane{};
-    ::GetWindowRect(rtfChatText, &chat);
-    ::GetWindowRect(rtfPages, &pane);
-    ::MapWindowPoints(nullptr, hWnd(), reinterpret_cast<POINT*>(&chat), 2);
-    ::MapWindowPoints(nullptr, hWnd(), reinterpret_cast<POINT*>(&pane), 2);
-    RECT bar{};
-    ::GetWindowRect(scrPages, &bar);
-    ::MapWindowPoints(nullptr, hWnd(), reinterpret_cast<POINT*>(&bar), 2);
+    ::GetWindowRect(child, &r);
+    ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+}  // namespace
+
+RECT frmChat::SplitterRect() const {
+    if (!settings_.view.pagesPane) return {};
+    const RECT chat = PlaceInParent(rtfChatText), pane = PlaceInParent(rtfPages), bar = PlaceInParent(scrPages);
     return {chat.left, chat.bottom, bar.right, pane.top};
 }
 
@@ -74,9 +78,7 @@ bool frmChat::Splitter_MouseDown(POINT client) {
 void frmChat::Splitter_MouseMove(POINT client) {
     if (splitGrab_ < 0) return;
     // The pane's top follows the mouse; the layout keeps both a least height.
-    RECT pane{};
-    ::GetWindowRect(rtfPages, &pane);
-    ::MapWindowPoints(nullptr, hWnd(), reinterpret_cast<POINT*>(&pane), 2);
+    RECT pane = PlaceInParent(rtfPages);
     const RECT split = SplitterRect();
     const int top = client.y - splitGrab_ + (split.bottom - split.top);
     const int height = std::max<int>(pane.bottom - top, 1);
@@ -85,7 +87,7 @@ void frmChat::Splitter_MouseMove(POINT client) {
     settings_.view.paneHeight = twips;
     Form_Resize();
     // What the layout left it (each keeps a least height) is what is kept.
-    ::GetWindowRect(rtfPages, &pane);
+    pane = PlaceInParent(rtfPages);
     settings_.view.paneHeight = std::clamp(vek::PixelsToTwips(pane.bottom - pane.top, dpi_), 1, vek::kMaxPaneHeight);
     ::UpdateWindow(hWnd());
 }

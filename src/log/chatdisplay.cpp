@@ -85,10 +85,9 @@ void ChatDisplay::SetFilter(KindFilter shown) {
     // The first line in view and the selection, held by store entry while
     // the lines are numbered anew.
     const std::size_t stored = session_->Size();
-    const auto entryOf = [&](std::uint64_t line) { return line < view_->Size() ? Entry(line) : stored; };
-    const std::size_t top = entryOf(held_.count > 0 ? View().first : held_.end());
+    const std::size_t top = EntryOrEnd(held_.count > 0 ? View().first : held_.end());
     SavedSel sel = SaveSel();
-    const std::size_t selStart = entryOf(sel.start.line), selEnd = entryOf(sel.end.line);
+    const std::size_t selStart = EntryOrEnd(sel.start.line), selEnd = EntryOrEnd(sel.end.line);
     view_->SetFilter(shown);
     const std::uint64_t n = view_->Size();
     counted_ = n;
@@ -522,9 +521,7 @@ void ChatDisplay::BarScrolled(int code) {
 SessionSelection ChatDisplay::Selection() {
     CheckIntact();
     const SavedSel s = SaveSel();
-    // A place past the view's last line is past the session's end.
-    const auto entryOf = [this](std::uint64_t line) { return line < view_->Size() ? Entry(line) : session_->Size(); };
-    return {{entryOf(s.start.line), s.start.offset}, {entryOf(s.end.line), s.end.offset}};
+    return {{EntryOrEnd(s.start.line), s.start.offset}, {EntryOrEnd(s.end.line), s.end.offset}};
 }
 
 void ChatDisplay::Select(std::size_t entry, std::size_t start, std::size_t end) {

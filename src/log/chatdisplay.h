@@ -139,6 +139,10 @@ private:
     void JumpTo(std::uint64_t line, bool done);
     // The store entry of the view's line.
     std::size_t Entry(std::uint64_t line) const { return view_->Entry(static_cast<std::size_t>(line)); }
+    // The same, a line past the view's last standing for the session's end.
+    std::size_t EntryOrEnd(std::uint64_t line) const {
+        return line < view_->Size() ? Entry(line) : session_->Size();
+    }
     // The RTF of lines [a, b).
     std::string_view Render(std::uint64_t a, std::uint64_t b);
     // Inserts `rtf` at character `at`.
