@@ -96,7 +96,9 @@ TEST(Alerts, NewsForThePlayerFlashesTheButtonWhileAnotherWindowIsInFront) {
         SCOPED_TRACE(c.name);
         if (c.before) c.before();
         SetForegroundWindow(c.inFront ? f->hWnd() : other.get());
-        Pump(*f, 300);  // the activation's own messages come and go first, also on a busy machine
+        // The activation and its own messages come and go first, also on a busy machine.
+        PumpUntil(*f, [&] { return (GetForegroundWindow() == f->hWnd()) == c.inFront; }, 3000);
+        Pump(*f, 300);
         ASSERT_EQ(GetForegroundWindow() == f->hWnd(), c.inFront);
         ncActivated.clear();
         // The display shows the last of the lines (a burst's first ones may have left it).
