@@ -39,7 +39,7 @@ std::optional<LRESULT> frmChat::OnControlMessage(HWND ctl, UINT msg, WPARAM wp, 
         if (msg == WM_CHAR && keyPress(&frmChat::rtfMessage_KeyPress)) return 0;
     } else if (ctl == rtfChatText) {
         if (vek::ChatDisplay::MovesView(msg, wp)) {
-            const LRESULT r = ::DefSubclassProc(ctl, msg, wp, lp);
+            const LRESULT r = CallControlProc(ctl, msg, wp, lp);
             rtfChatText_Scroll(msg, wp);
             return r;
         }
@@ -47,7 +47,7 @@ std::optional<LRESULT> frmChat::OnControlMessage(HWND ctl, UINT msg, WPARAM wp, 
         else if (msg == WM_MOUSELEAVE) rtfChatText_MouseLeave();
     } else if (ctl == rtfPages) {
         if (vek::ChatDisplay::MovesView(msg, wp)) {
-            const LRESULT r = ::DefSubclassProc(ctl, msg, wp, lp);
+            const LRESULT r = CallControlProc(ctl, msg, wp, lp);
             rtfPages_Scroll(msg, wp);
             return r;
         }
@@ -55,7 +55,7 @@ std::optional<LRESULT> frmChat::OnControlMessage(HWND ctl, UINT msg, WPARAM wp, 
             case WM_MOUSEMOVE: pagesTimeTip_.MouseMoved({GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}); break;
             case WM_MOUSELEAVE: pagesTimeTip_.MouseLeft(); break;
             case WM_LBUTTONDBLCLK: {
-                const LRESULT r = ::DefSubclassProc(ctl, msg, wp, lp);
+                const LRESULT r = CallControlProc(ctl, msg, wp, lp);
                 rtfPages_Answer(pages_.EntryAt({GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}));
                 return r;
             }
@@ -71,7 +71,7 @@ std::optional<LRESULT> frmChat::OnControlMessage(HWND ctl, UINT msg, WPARAM wp, 
     } else if (ctl == txtPageTo) {
         if (msg == WM_CHAR) {
             if (keyPress(&frmChat::txtPageTo_KeyPress)) return 0;
-            const LRESULT r = ::DefSubclassProc(ctl, msg, wp, lp);
+            const LRESULT r = CallControlProc(ctl, msg, wp, lp);
             if (wp >= 32 && wp != 127) txtPageTo_Typed();  // not after Backspace: the name deleted would come back
             return r;
         }
@@ -81,7 +81,7 @@ std::optional<LRESULT> frmChat::OnControlMessage(HWND ctl, UINT msg, WPARAM wp, 
                 if (cmdMessageType_KeyDown(static_cast<int>(wp))) return 0;
                 break;
             case WM_SETFOCUS: {
-                const LRESULT r = ::DefSubclassProc(ctl, msg, wp, lp);
+                const LRESULT r = CallControlProc(ctl, msg, wp, lp);
                 cmdMessageType_GotFocus();
                 return r;
             }
@@ -90,7 +90,7 @@ std::optional<LRESULT> frmChat::OnControlMessage(HWND ctl, UINT msg, WPARAM wp, 
             case WM_MBUTTONUP: {
                 // The button reports its click while handling the release;
                 // the focus rule then sees the type the click chose.
-                const LRESULT r = ::DefSubclassProc(ctl, msg, wp, lp);
+                const LRESULT r = CallControlProc(ctl, msg, wp, lp);
                 cmdMessageType_MouseUp();
                 return r;
             }

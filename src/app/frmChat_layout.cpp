@@ -115,7 +115,7 @@ void frmChat::CreateControls() {
                                    Px(c.place.top), Px(c.place.width), Px(c.place.height), hWnd(),
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance_, nullptr);
         this->*c.member = h;
-        if (!h || !Subclass(h, static_cast<UINT_PTR>(c.id), *this))
+        if (!h || !Subclass(h, *this))
             ReportFailure(L"VekChat: a control of the main window could not be made");
     }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <iterator>
 
 #include "win/handles.h"
 #include "win/richedit.h"
@@ -103,7 +104,7 @@ void ChatDisplay::SetFilter(KindFilter shown) {
     const std::uint64_t last = std::min(n, bounds_.keep);  // a following view holds the newest
     writing_ = true;
     {
-        RedrawFreeze freeze(box_);
+        RedrawFreeze freeze(box_, true, RedrawFreeze::kClientOnly);
         Fill(following ? HeldLines{n - last, last} : WindowAt(n, first, bounds_));
         RestoreSel(sel);
         if (following) ScrollToEnd(box_);
@@ -270,7 +271,7 @@ void ChatDisplay::Apply(const WindowChange& c, bool repaint) {
     if (c.replace) {
         // Following, the view goes to the end; otherwise it keeps its first line when it can.
         const std::uint64_t top = lock_.Following() ? c.after.end() : View().first;
-        RedrawFreeze freeze(box_, repaint);
+        RedrawFreeze freeze(box_, repaint, RedrawFreeze::kClientOnly);
         Fill(c.after);
         RestoreSel(sel);
         if (lock_.Following()) ScrollToEnd(box_);
@@ -279,11 +280,14 @@ void ChatDisplay::Apply(const WindowChange& c, bool repaint) {
         return;
     }
     {
-        RedrawFreeze freeze(box_, repaint);
+        RedrawFreeze freeze(box_, repaint, RedrawFreeze::kClientOnly);
         // The first line in view, by its first character: kept in view by its
         // row, not by pixels, so that this holds in any length of document.
-        const LRESULT row = ::SendMessageW(box_, EM_GETFIRSTVISIBLELINE, 0, 0);
-        int anchor = static_cast<int>(::SendMessageW(box_, EM_LINEINDEX, row, 0));
+        // (A following view goes to the end instead.)
+        const bool following = lock_.Following();
+        int anchor = following ? 0
+                               : static_cast<int>(::SendMessageW(
+                                     box_, EM_LINEINDEX, ::SendMessageW(box_, EM_GETFIRSTVISIBLELINE, 0, 0), 0));
         const std::size_t count = static_cast<std::size_t>(held_.count);
         if (c.dropBottom > 0) {
             const std::size_t keep = count - static_cast<std::size_t>(c.dropBottom);
@@ -320,7 +324,7 @@ void ChatDisplay::Apply(const WindowChange& c, bool repaint) {
         held_ = c.after;
         if (CharCount(box_) != Total()) ReadStarts();
         RestoreSel(sel);
-        if (lock_.Following()) {
+        if (following) {
             ScrollToEnd(box_);
         } else {
             const LRESULT want = ::SendMessageW(box_, EM_EXLINEFROMCHAR, 0, anchor);
@@ -383,7 +387,7 @@ void ChatDisplay::CheckIntact() {
     const std::size_t p = std::min(ParagraphOf(static_cast<int>(::SendMessageW(box_, EM_LINEINDEX, row, 0))),
                                    held > 0 ? held - 1 : 0);
     const win::Selection s = GetSel(box_);
-    RedrawFreeze freeze(box_);
+    RedrawFreeze freeze(box_, true, RedrawFreeze::kClientOnly);
     Fill(held_);
     SetSel(box_, std::min(s.start, Total()), std::min(s.end, Total()));
     if (lock_.Following()) ScrollToEnd(box_);
@@ -391,12 +395,13 @@ void ChatDisplay::CheckIntact() {
     writing_ = false;
 }
 
-ViewLines ChatDisplay::View() {
+ViewLines ChatDisplay::View(bool atEnd) {
     if (held_.count == 0) return {held_.first, 1};
     const std::size_t last = static_cast<std::size_t>(held_.count) - 1;
     const LRESULT row = ::SendMessageW(box_, EM_GETFIRSTVISIBLELINE, 0, 0);
     const std::size_t first =
         std::min(ParagraphOf(static_cast<int>(::SendMessageW(box_, EM_LINEINDEX, row, 0))), last);
+    if (atEnd) return {held_.first + first, last - first + 1};
     RECT rc{};
     ::GetClientRect(box_, &rc);
     POINTL bottom{0, std::max<LONG>(rc.bottom - 1, 0)};
@@ -411,14 +416,24 @@ bool ChatDisplay::ShowsSessionEnd() {
 
 void ChatDisplay::UpdateBar() {
     if (!bar_ || !view_) return;
-    const ScrollBarState s = ScrollBarFor(Lines(), View());
+    // A following view was just scrolled to the end: its last line is the last held.
+    const ScrollBarState s = ScrollBarFor(Lines(), View(lock_.Following() && !edited_));
     SCROLLINFO si{};
     si.cbSize = sizeof si;
     si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
     si.nMax = s.max;
     si.nPage = static_cast<UINT>(s.page);
     si.nPos = s.pos;
-    ::SetScrollInfo(bar_, SB_CTL, &si, TRUE);
+    // Painted again only when the thumb or the bar's state looks different:
+    // a long session moves the thumb a pixel only every so many new lines.
+    SCROLLBARINFO before{}, after{};
+    before.cbSize = after.cbSize = sizeof before;
+    const bool known = ::GetScrollBarInfo(bar_, OBJID_CLIENT, &before);
+    ::SetScrollInfo(bar_, SB_CTL, &si, FALSE);
+    if (!known || !::GetScrollBarInfo(bar_, OBJID_CLIENT, &after) || before.xyThumbTop != after.xyThumbTop ||
+        before.xyThumbBottom != after.xyThumbBottom ||
+        !std::equal(std::begin(before.rgstate), std::end(before.rgstate), std::begin(after.rgstate)))
+        ::InvalidateRect(bar_, nullptr, TRUE);
 }
 
 bool ChatDisplay::MovesView(UINT msg, WPARAM wp) {
@@ -476,7 +491,7 @@ void ChatDisplay::JumpTo(std::uint64_t line, bool done) {
     if (line >= held_.first && line + view.count <= held_.end()) {
         ScrollToParagraph(static_cast<std::size_t>(line - held_.first));
     } else {
-        RedrawFreeze freeze(box_);
+        RedrawFreeze freeze(box_, true, RedrawFreeze::kClientOnly);
         const SavedSel sel = SaveSel();
         Fill(WindowAt(n, line, bounds_));
         RestoreSel(sel);
@@ -529,7 +544,7 @@ void ChatDisplay::Select(std::size_t entry, std::size_t start, std::size_t end) 
     const std::uint64_t n = Lines();
     const std::uint64_t line = view_->LinesBefore(entry);
     writing_ = true;
-    RedrawFreeze freeze(box_);
+    RedrawFreeze freeze(box_, true, RedrawFreeze::kClientOnly);
     if (line < held_.first || line >= held_.end()) Fill(WindowAt(n, line, bounds_));
     const int a = CharOf({line, start}), b = CharOf({line, end});
     SetSel(box_, std::max(a, 0), std::max(b, 0));

@@ -162,7 +162,9 @@ private:
     int Total() const { return starts_.back(); }
     // The paragraph (index into the window) of character `pos`.
     std::size_t ParagraphOf(int pos) const;
-    ViewLines View();
+    // The lines in view; atEnd: the box shows its last line (it was just
+    // scrolled there), which saves finding the line at its bottom.
+    ViewLines View(bool atEnd = false);
     bool ShowsSessionEnd();
     // Scrolls the box so that window paragraph p is its first line.
     void ScrollToParagraph(std::size_t p);

@@ -153,21 +153,28 @@ private:
 // repaints it afterwards.
 class RedrawFreeze {
 public:
-    explicit RedrawFreeze(HWND w, bool repaint = true) noexcept : w_(w), repaint_(repaint) {
+    // What is painted again when the freeze ends: by default the frame too,
+    // where a scroll bar of the window's own lives, which would otherwise
+    // stay unpainted until the mouse passes over it.
+    static constexpr UINT kWhole = RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN;
+    // A window with no scroll bar or children of its own that paints all of
+    // its client area (a rich edit box does, background and all).
+    static constexpr UINT kClientOnly = RDW_INVALIDATE;
+
+    explicit RedrawFreeze(HWND w, bool repaint = true, UINT what = kWhole) noexcept
+        : w_(w), what_(repaint ? what : 0) {
         ::SendMessageW(w_, WM_SETREDRAW, FALSE, 0);
     }
     RedrawFreeze(const RedrawFreeze&) = delete;
     RedrawFreeze& operator=(const RedrawFreeze&) = delete;
     ~RedrawFreeze() {
         ::SendMessageW(w_, WM_SETREDRAW, TRUE, 0);
-        // The frame too: a scroll bar lives there, and would otherwise stay
-        // unpainted until the mouse passes over it.
-        if (repaint_) ::RedrawWindow(w_, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+        if (what_) ::RedrawWindow(w_, nullptr, nullptr, what_);
     }
 
 private:
     HWND w_;
-    bool repaint_;
+    UINT what_;
 };
 
 }  // namespace vek::win

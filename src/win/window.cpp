@@ -1,8 +1,7 @@
 #include "win/window.h"
 
-#include <commctrl.h>
-
 #include <exception>
+#include <memory>
 #include <string>
 
 namespace vek::win {
@@ -28,13 +27,33 @@ std::optional<LRESULT> Guarded(MessageTarget& t, HWND w, UINT msg, WPARAM wp, LP
     return std::nullopt;
 }
 
-LRESULT CALLBACK SubclassThunk(HWND w, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref) noexcept {
-    if (msg == WM_NCDESTROY) ::RemoveWindowSubclass(w, &SubclassThunk, id);
-    auto* target = reinterpret_cast<MessageTarget*>(ref);
-    if (target) {
-        if (std::optional<LRESULT> r = Guarded(*target, w, msg, wp, lp)) return *r;
+// A subclassed control's own procedure and the object put in front of it,
+// kept in the control's user data (which the system's controls leave to
+// the program) for as long as the control lives.
+struct SubclassRecord {
+    WNDPROC own;
+    MessageTarget* target;
+};
+
+SubclassRecord* RecordOf(HWND w) noexcept {
+    return reinterpret_cast<SubclassRecord*>(::GetWindowLongPtrW(w, GWLP_USERDATA));
+}
+
+LRESULT CALLBACK SubclassThunk(HWND w, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+    SubclassRecord* r = RecordOf(w);
+    if (!r) return DefaultProc(w, msg, wp, lp);  // not reached: set before the procedure
+    if (msg == WM_NCDESTROY) {
+        // The control's last message goes to it alone, as it was before.
+        const std::unique_ptr<SubclassRecord> owned(r);
+        ::SetWindowLongPtrW(w, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(r->own));
+        ::SetWindowLongPtrW(w, GWLP_USERDATA, 0);
+        if (r->target) Guarded(*r->target, w, msg, wp, lp);
+        return ::CallWindowProcW(r->own, w, msg, wp, lp);
     }
-    return ::DefSubclassProc(w, msg, wp, lp);
+    if (r->target) {
+        if (std::optional<LRESULT> answer = Guarded(*r->target, w, msg, wp, lp)) return *answer;
+    }
+    return ::CallWindowProcW(r->own, w, msg, wp, lp);
 }
 
 }  // namespace
@@ -52,8 +71,27 @@ LRESULT CALLBACK WindowThunk(HWND w, UINT msg, WPARAM wp, LPARAM lp) noexcept {
     return r ? *r : DefaultProc(w, msg, wp, lp);
 }
 
-bool Subclass(HWND control, UINT_PTR id, MessageTarget& target) noexcept {
-    return ::SetWindowSubclass(control, &SubclassThunk, id, reinterpret_cast<DWORD_PTR>(&target)) != FALSE;
+bool Subclass(HWND control, MessageTarget& target) noexcept {
+    if (!control || RecordOf(control)) return false;  // one target a control, in its free user data
+    try {
+        auto r = std::make_unique<SubclassRecord>(SubclassRecord{nullptr, &target});
+        ::SetWindowLongPtrW(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(r.get()));
+        r->own = reinterpret_cast<WNDPROC>(
+            ::SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SubclassThunk)));
+        if (!r->own) {
+            ::SetWindowLongPtrW(control, GWLP_USERDATA, 0);
+            return false;
+        }
+        r.release();  // the control owns it now: freed at WM_NCDESTROY
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+LRESULT CallControlProc(HWND control, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+    const SubclassRecord* r = RecordOf(control);
+    return r ? ::CallWindowProcW(r->own, control, msg, wp, lp) : DefaultProc(control, msg, wp, lp);
 }
 
 bool SetAlwaysOnTop(HWND w, bool on, std::initializer_list<HWND> owned) noexcept {

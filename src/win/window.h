@@ -31,8 +31,13 @@ LRESULT CALLBACK WindowThunk(HWND w, UINT msg, WPARAM wp, LPARAM lp) noexcept;
 HWND MakeMessageWindow(const wchar_t* className, MessageTarget& target) noexcept;
 
 // Puts `target` in front of a control's own procedure until the control is
-// destroyed. Returns false when the system refused.
-[[nodiscard]] bool Subclass(HWND control, UINT_PTR id, MessageTarget& target) noexcept;
+// destroyed (it gets WM_NCDESTROY too); the control's user data holds the
+// link, so it must be free. A handler passes a message on to the control
+// with CallControlProc. Returns false when the system refused. (Not the
+// common controls' SetWindowSubclass: under Wine that asks the server for a
+// window property twice for every message the control gets.)
+[[nodiscard]] bool Subclass(HWND control, MessageTarget& target) noexcept;
+LRESULT CallControlProc(HWND control, UINT msg, WPARAM wp, LPARAM lp) noexcept;
 
 // Keeps `w` above every window that is not topmost (on), or lets it go
 // back among them (off). `owned`: the window's tooltips (nullptr skipped).

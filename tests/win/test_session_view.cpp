@@ -244,7 +244,9 @@ TEST_F(SessionViewTest, PassesCloseTogetherAreWrittenTogetherAndNoneWaitsForAnot
         session.Append(vek::ShapeInput(Input(i)));
         display.EndPass({});
     }
-    if (GetTickCount64() - written < 100) EXPECT_EQ(display.Held().end(), 10u) << "the passes wait for one write";
+    if (GetTickCount64() - written < 100) {
+        EXPECT_EQ(display.Held().end(), 10u) << "the passes wait for one write";
+    }
     EXPECT_TRUE(PumpUntil([&] { return display.Held().end() == 13; }, 1000)) << "shown with no pass after them";
     EXPECT_EQ(LineAt(vek::win::CharCount(box) - 1), Text(12));
     PumpUntil([] { return false; }, 150);

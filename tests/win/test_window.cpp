@@ -123,7 +123,7 @@ TEST(WindowThunk, ASubclassedControlGetsItsMessagesFirst) {
     HWND edit = ::CreateWindowExW(0, L"EDIT", L"", WS_POPUP, 0, 0, 50, 20, nullptr, nullptr,
                                   ::GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(edit, nullptr);
-    ASSERT_TRUE(vek::win::Subclass(edit, 1, target));
+    ASSERT_TRUE(vek::win::Subclass(edit, target));
     EXPECT_EQ(::SendMessageW(edit, kAnswer, 0, 0), 42);
     EXPECT_EQ(::SendMessageW(edit, kThrow, 0, 0), 0);
     // Left alone: the control's own procedure.
