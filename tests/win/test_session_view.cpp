@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "core/session_find.h"
 #include "core/session_lines.h"
@@ -254,6 +255,31 @@ TEST_F(SessionViewTest, PassesCloseTogetherAreWrittenTogetherAndNoneWaitsForAnot
     display.EndPass({});
     EXPECT_EQ(display.Held().end(), 14u) << "after a pause, at once";
     EXPECT_EQ(LineAt(vek::win::CharCount(box) - 1), Text(13));
+}
+
+TEST_F(SessionViewTest, TheBarIsPaintedAgainWhenItsThumbMovesAndOnlyThen) {
+    // Following, the thumb keeps to the bottom and shrinks a pixel every few lines.
+    Add(0, 200);
+    const auto thumb = [&] {
+        SCROLLBARINFO sbi{};
+        sbi.cbSize = sizeof sbi;
+        GetScrollBarInfo(bar, OBJID_CLIENT, &sbi);
+        return std::pair{sbi.xyThumbTop, sbi.xyThumbBottom};
+    };
+    int moved = 0, still = 0;
+    for (std::size_t i = 200; i < 240; ++i) {
+        UpdateWindow(bar);
+        const auto before = thumb();
+        session.Append(vek::ShapeInput(Input(i)));
+        display.EndPass({});
+        display.ShowWaiting();
+        ASSERT_EQ(display.Held().end(), i + 1);
+        const bool moves = thumb() != before;
+        (moves ? moved : still)++;
+        EXPECT_EQ(GetUpdateRect(bar, nullptr, FALSE) != FALSE, moves) << "line " << i;
+    }
+    EXPECT_GT(moved, 0);
+    EXPECT_GT(still, 0);
 }
 
 }  // namespace
