@@ -43,7 +43,8 @@ LRESULT CALLBACK SubclassThunk(HWND w, UINT msg, WPARAM wp, LPARAM lp) noexcept 
     SubclassRecord* r = RecordOf(w);
     if (!r) return DefaultProc(w, msg, wp, lp);  // not reached: set before the procedure
     if (msg == WM_NCDESTROY) {
-        // The control's last message goes to it alone, as it was before.
+        // The last message: the control gets its own procedure back, and the
+        // record goes once the target and the control have seen it.
         const std::unique_ptr<SubclassRecord> owned(r);
         ::SetWindowLongPtrW(w, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(r->own));
         ::SetWindowLongPtrW(w, GWLP_USERDATA, 0);
