@@ -26,15 +26,6 @@ using namespace vektest;
 
 namespace {
 
-double CpuSeconds() {
-    FILETIME a, b, k, u;
-    GetProcessTimes(GetCurrentProcess(), &a, &b, &k, &u);
-    auto s = [](FILETIME t) {
-        return (static_cast<double>(t.dwHighDateTime) * 4294967296.0 + t.dwLowDateTime) * 1e-7;
-    };
-    return s(k) + s(u);
-}
-
 std::string Lines(fakegame::Chatter& chat, int n, size_t* bytes = nullptr) {
     std::string out;
     fakegame::Stamp st{2026, 12, 7, 11, 30, 5};

@@ -27,15 +27,6 @@ using namespace vektest;
 
 namespace {
 
-double CpuSeconds() {
-    FILETIME a, b, k, u;
-    ::GetProcessTimes(::GetCurrentProcess(), &a, &b, &k, &u);
-    auto s = [](FILETIME t) {
-        return (static_cast<double>(t.dwHighDateTime) * 4294967296.0 + t.dwLowDateTime) * 1e-7;
-    };
-    return s(k) + s(u);
-}
-
 // Writes `lines` lines one at a time; the microseconds of CPU a line took.
 double SteadyChat(frmChat& f, const std::string& log, fakegame::Chatter& chat, int lines) {
     const fakegame::Stamp st{2026, 12, 7, 11, 30, 5};

@@ -289,6 +289,15 @@ double Seconds() {
     return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
 }
 
+double CpuSeconds() {
+    FILETIME a, b, k, u;
+    ::GetProcessTimes(::GetCurrentProcess(), &a, &b, &k, &u);
+    auto s = [](FILETIME t) {
+        return (static_cast<double>(t.dwHighDateTime) * 4294967296.0 + t.dwLowDateTime) * 1e-7;
+    };
+    return s(k) + s(u);
+}
+
 std::string BuiltProgram(const std::string& name) {
     char exe[MAX_PATH];
     ::GetModuleFileNameA(nullptr, exe, MAX_PATH);

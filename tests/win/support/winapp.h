@@ -115,6 +115,8 @@ void PressKey(frmChat& form, HWND target, int vk, bool shift = false, bool ctrl 
 
 // Seconds on the performance counter, for benchmarks.
 double Seconds();
+// The process's CPU time (user and kernel), in seconds, for benchmarks.
+double CpuSeconds();
 
 // The path of a program built beside the tests (fakegame.exe, vekchat.exe).
 std::string BuiltProgram(const std::string& name);
